@@ -1,0 +1,37 @@
+# Thin wrapper: every target first makes sure the Debian packages are there.
+BUILD_DIR ?= build
+ASAN_DIR  ?= build-asan
+JOBS      ?= $(shell nproc)
+
+.PHONY: all deps configure build run test test-asan bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/app/wavedock
+
+test: build
+	bash scripts/run-tests $(BUILD_DIR)
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DWAVEDOCK_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+	bash scripts/run-tests $(ASAN_DIR)
+
+bench: build
+	bash scripts/run-benchmarks $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,48 @@
+#include "fixed_paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kFolder = QStringLiteral("wavedock");
+
+FixedPaths Layout(const QString& dataRoot, const QString& cacheRoot, const QString& readme)
+{
+    FixedPaths paths;
+    const QString data = dataRoot + QLatin1Char('/') + kFolder;
+    paths.catalogueFile = data + QStringLiteral("/wavedock.lst");
+    paths.radiosFolder = data + QStringLiteral("/Radios");
+    paths.temporaryPlaylist = cacheRoot + QLatin1Char('/') + kFolder + QStringLiteral("/temp.pls");
+    paths.readmeFile = readme;
+    return paths;
+}
+
+} // namespace
+
+QString FixedPaths::PlaylistFile(int slot) const
+{
+    return radiosFolder + QLatin1Char('/') + QString::number(slot) + QStringLiteral(".pls");
+}
+
+FixedPaths FixedPaths::ForCurrentUser()
+{
+    return Layout(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                  QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+                  QCoreApplication::applicationDirPath() + QStringLiteral("/wavedock.txt"));
+}
+
+FixedPaths FixedPaths::Under(const QString& root)
+{
+    return Layout(root + QStringLiteral("/data"), root + QStringLiteral("/cache"),
+                  root + QStringLiteral("/wavedock.txt"));
+}
+
+bool FixedPaths::CreateFolders() const
+{
+    const QDir root;
+    return root.mkpath(QFileInfo(catalogueFile).absolutePath()) && root.mkpath(radiosFolder) &&
+           root.mkpath(QFileInfo(temporaryPlaylist).absolutePath());
+}

@@ -1,0 +1,56 @@
+#include "message_boxes.h"
+
+#include "application.h"
+#include "error.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace {
+
+void ShowCentredBox(QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, Application::Title(), text, QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        box.move(frame.topLeft());
+    }
+    box.exec();
+}
+
+} // namespace
+
+QString WithFinalPeriod(const QString& text)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        return text;
+    return text + QLatin1Char('.');
+}
+
+void ShowMessage(const QString& text)
+{
+    ShowCentredBox(QMessageBox::NoIcon, text);
+}
+
+void ShowError(const QString& text)
+{
+    ShowCentredBox(QMessageBox::Critical, WithFinalPeriod(text));
+}
+
+void ShowException(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error& e) {
+        ShowError(e.message());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowError(QStringLiteral("Unknown error"));
+    }
+}

@@ -1,0 +1,15 @@
+#include "xdg_shell.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace platform {
+
+void XdgShell::Open(const QString& file, ShowCommand)
+{
+    // Desktop launchers choose their own window state; the show command has no
+    // freedesktop equivalent. The launch runs detached, so nothing waits on it.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+} // namespace platform
