@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// What the program asks of its embedded browser: three operations and two
+// events. Handlers are set by assigning the event members, as with the
+// designer's event slots; an unset event is skipped. The real control is
+// TWebBrowser; handler tests use a double.
+class WebBrowser
+{
+public:
+    // Raised before every navigation the browser reports (typed addresses,
+    // link clicks, scripts, form posts, redirects, history steps, reloads and
+    // frame navigations alike). Setting `cancel` stops the navigation; the
+    // browser then stays on the page it shows.
+    using BeforeNavigate2Event = std::function<void(const QString& url, bool& cancel)>;
+    // Raised when a main-frame navigation fails: `statusCode` is the HTTP
+    // status (400 and up) or, for a failure below HTTP, the browser engine's
+    // negative network error number. Navigations cancelled through
+    // OnBeforeNavigate2 are not reported.
+    using NavigateErrorEvent = std::function<void(const QString& url, int statusCode)>;
+
+    WebBrowser() = default;
+    virtual ~WebBrowser() = default;
+    WebBrowser(const WebBrowser&) = delete;
+    WebBrowser& operator=(const WebBrowser&) = delete;
+
+    // Each operation throws Error with a readable text when it cannot be done.
+    virtual void Navigate(const QString& url) = 0;
+    virtual void GoBack() = 0;
+    virtual void Refresh() = 0;
+
+    BeforeNavigate2Event OnBeforeNavigate2;
+    NavigateErrorEvent OnNavigateError;
+};
