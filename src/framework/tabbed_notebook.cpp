@@ -1,0 +1,82 @@
+#include "tabbed_notebook.h"
+
+#include <QApplication>
+#include <QStackedWidget>
+#include <QTabBar>
+
+namespace {
+
+// The page area sits at a fixed place inside the notebook, below one row of tabs.
+constexpr int kPageLeft = 4;
+constexpr int kPageTop = 24;
+
+} // namespace
+
+TTabbedNotebook::TTabbedNotebook(QWidget* parent) : QTabWidget(parent)
+{
+    QFont tabFont(QStringLiteral("MS Sans Serif"));
+    tabFont.setPixelSize(11);
+    tabBar()->setFont(tabFont);
+    tabBar()->setPalette(QApplication::palette());
+    tabBar()->setDrawBase(false);
+    connect(this, &QTabWidget::currentChanged, this, &TTabbedNotebook::onCurrentChanged);
+}
+
+QString TTabbedNotebook::ActivePage() const
+{
+    return tabText(currentIndex());
+}
+
+void TTabbedNotebook::setActivePage(const QString& caption)
+{
+    for (int i = 0; i < count(); ++i) {
+        if (tabText(i).compare(caption, Qt::CaseInsensitive) != 0)
+            continue;
+        if (i == currentIndex())
+            return;
+        // Focus on a page that goes away would be left on a hidden widget.
+        const QWidget* focused = QApplication::focusWidget();
+        const bool focusInside = focused && isAncestorOf(focused);
+        setCurrentIndex(i);
+        if (focusInside)
+            setFocus();
+        return;
+    }
+}
+
+void TTabbedNotebook::tabInserted(int index)
+{
+    QTabWidget::tabInserted(index);
+    QWidget* page = widget(index);
+    QPalette face;
+    face.setBrush(QPalette::Window, QApplication::palette().brush(QPalette::Window));
+    page->setPalette(face);
+    page->setAutoFillBackground(true);
+    page->setEnabled(index == currentIndex());
+    placePageArea();
+}
+
+void TTabbedNotebook::resizeEvent(QResizeEvent* event)
+{
+    QTabWidget::resizeEvent(event);
+    placePageArea();
+}
+
+void TTabbedNotebook::showEvent(QShowEvent* event)
+{
+    QTabWidget::showEvent(event);
+    placePageArea();
+}
+
+void TTabbedNotebook::onCurrentChanged(int index)
+{
+    // Only the current page is enabled, so keyboard focus never lands on a hidden one.
+    for (int i = 0; i < count(); ++i)
+        widget(i)->setEnabled(i == index);
+}
+
+void TTabbedNotebook::placePageArea()
+{
+    if (auto* stack = findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        stack->setGeometry(kPageLeft, kPageTop, width() - 2 * kPageLeft, height() - kPageTop - kPageLeft);
+}
