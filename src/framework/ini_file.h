@@ -1,6 +1,9 @@
 #pragma once
 
+#include "profile_document.h"
+
 #include <QString>
+#include <functional>
 
 // An INI file reached by path alone: it keeps no copy of the contents, so every
 // read and write goes to the file at once and several handles on one file agree.
@@ -16,10 +19,23 @@ public:
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
     // Throws Error("Unable to write to <path>") when the file cannot be written.
+    // A line break in the value is stored as a blank.
     void WriteString(const QString& section, const QString& key, const QString& value);
     // Erasing a section that is not there succeeds. Throws like WriteString.
     void EraseSection(const QString& section);
 
+    // For an operation that reads many keys: the whole file as it is now, read
+    // once. Nothing is kept once the caller lets it go. Never fails.
+    platform::ProfileDocument Snapshot() const;
+    // For an operation that changes many keys: reads the file once, lets `change`
+    // read and write the contents, and writes them back in one atomic
+    // replacement, so the file never holds half the change. Throws like
+    // WriteString (then nothing is written); an exception from `change` passes
+    // through with nothing written.
+    void Update(const std::function<void(platform::ProfileDocument&)>& change);
+
 private:
+    [[noreturn]] void ThrowUnableToWrite() const;
+
     QString m_fileName;
 };
