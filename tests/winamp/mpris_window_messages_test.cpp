@@ -1,0 +1,270 @@
+#include "event_loop_wait.h"
+#include "fake_mpris_player.h"
+#include "mpris_window_messages.h"
+#include "private_session_bus.h"
+#include "winamp_link.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace std::chrono_literals;
+using platform::MprisWindowMessages;
+
+// The Winamp link over the MPRIS layer, against scriptable players on a bus
+// of the test's own.
+class MprisWindowMessagesTest final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<PrivateSessionBus> bus_;
+    std::unique_ptr<QTemporaryDir> xdg_;
+    QString clientName_;
+    int clients_ = 0;
+
+    QDBusConnection Client() const { return QDBusConnection(clientName_); }
+    std::unique_ptr<FakeMprisPlayer> StartPlayer(const QString& name,
+                                                 const QString& desktopEntry = QString(),
+                                                 bool offersFigures = false)
+    {
+        auto player =
+            std::make_unique<FakeMprisPlayer>(bus_->Address(), name, desktopEntry, offersFigures);
+        if (!player->IsOnBus())
+            qFatal("fake player %s did not get on the bus", qPrintable(name));
+        return player;
+    }
+    void SetPlaylistDefault(const QString& desktopId)
+    {
+        QFile list(xdg_->filePath(QStringLiteral("config/mimeapps.list")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("[Default Applications]\naudio/x-scpls=" + desktopId.toUtf8() +
+                   ";other.desktop;\n");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        bus_ = std::make_unique<PrivateSessionBus>();
+        QVERIFY(bus_->IsRunning());
+    }
+
+    void init()
+    {
+        // Desktop defaults of this machine must not steer the choice of player.
+        xdg_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(xdg_->isValid());
+        for (const char* folder : {"config", "configdirs", "data", "datadirs"})
+            QDir(xdg_->path()).mkpath(QLatin1String(folder));
+        qputenv("XDG_CONFIG_HOME", xdg_->filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", xdg_->filePath(QStringLiteral("configdirs")).toUtf8());
+        qputenv("XDG_DATA_HOME", xdg_->filePath(QStringLiteral("data")).toUtf8());
+        qputenv("XDG_DATA_DIRS", xdg_->filePath(QStringLiteral("datadirs")).toUtf8());
+        clientName_ = QStringLiteral("layer-client-%1").arg(++clients_);
+        QVERIFY(bus_->Connect(clientName_).isConnected());
+    }
+
+    void cleanup() { QDBusConnection::disconnectFromBus(clientName_); }
+
+    // A player already running is found on the first idle pass, and the whole
+    // run sends it one play-state query.
+    void runningPlayerFoundOnFirstPass()
+    {
+        const auto player = StartPlayer(QStringLiteral("alpha"));
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QVERIFY(link.Found());
+        QVERIFY(link.Handle() != 0);
+        for (int pass = 0; pass < 5; ++pass) {
+            link.DiscoveryStep();
+            link.LookUpWhileNotFound();
+        }
+        QCOMPARE(player->Log(), QStringList{QStringLiteral("Get PlaybackStatus")});
+    }
+
+    // A player started after us is found by a later idle pass, learnt from
+    // the bus's announcements rather than by asking on every pass.
+    void playerStartedLaterFoundByNextPass()
+    {
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QVERIFY(!link.Found());
+        const auto player = StartPlayer(QStringLiteral("late"));
+        QVERIFY(RunLoopUntil([&] {
+            link.DiscoveryStep();
+            return link.Found();
+        }));
+        player->SetStatus(QStringLiteral("Playing"));
+        QCOMPARE(link.PlayStateQuery(), 1);
+    }
+
+    // Once the found player quits, readings are 0 and commands do nothing; a
+    // new player is not looked for (its handle would be another window).
+    void playerClosedAfterDiscovery()
+    {
+        auto first = StartPlayer(QStringLiteral("first"), QString(), true);
+        first->SetFigures(128000, 44100, 2);
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QCOMPARE(link.BitRate(), 128);
+        const platform::WindowHandle handle = link.Handle();
+        first->Close();
+        const auto second = StartPlayer(QStringLiteral("second"), QString(), true);
+        second->SetFigures(64000, 22050, 1);
+        QVERIFY(RunLoopUntil([&] {
+            return layer.FindWindow(QStringLiteral("Winamp v1.x")) != 0 &&
+                   layer.FindWindow(QStringLiteral("Winamp v1.x")) != handle;
+        }));
+        link.DiscoveryStep();
+        link.LookUpWhileNotFound();
+        QCOMPARE(link.Handle(), handle);
+        QCOMPARE(link.BitRate(), 0);
+        QCOMPARE(link.SampleRate(), 0);
+        QCOMPARE(link.ChannelCount(), 0);
+        link.StartPlaying();
+        QVERIFY(second->Log().isEmpty());
+    }
+
+    // The eight Winamp messages reach the player as their MPRIS counterparts;
+    // pause toggles like Winamp's button whatever the player's Pause does.
+    void eightMessagesDriveThePlayer()
+    {
+        const auto player = StartPlayer(QStringLiteral("audacious"), QString(), true);
+        player->SetFigures(128000, 44100, 2);
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QCOMPARE(link.PlayStateQuery(), 0);
+
+        link.StartPlaying();
+        QCOMPARE(player->Status(), QStringLiteral("Playing"));
+        QCOMPARE(link.PlayStateQuery(), 1);
+        link.Pause();
+        QCOMPARE(player->Status(), QStringLiteral("Paused"));
+        QCOMPARE(link.PlayStateQuery(), 3);
+        link.Pause();
+        QCOMPARE(player->Status(), QStringLiteral("Playing"));
+        link.Stop();
+        QCOMPARE(player->Status(), QStringLiteral("Stopped"));
+        player->ClearLog();
+        link.Pause();
+        QCOMPARE(player->Log(), QStringList{QStringLiteral("Get PlaybackStatus")});
+
+        link.SetVolume(255);
+        QCOMPARE(player->Volume(), 1.0);
+        link.SetVolume(51);
+        QCOMPARE(player->Volume(), 0.2);
+        link.SetVolume(0);
+        QCOMPARE(player->Volume(), 0.0);
+
+        QCOMPARE(link.BitRate(), 128);
+        QCOMPARE(link.SampleRate(), 44);
+        QCOMPARE(link.ChannelCount(), 2);
+    }
+
+    // Other window classes, unknown handles, unknown messages and players
+    // without stream figures all answer 0.
+    void unknownsAnswerZero()
+    {
+        const auto player = StartPlayer(QStringLiteral("plain"));
+        player->SetStatus(QStringLiteral("Playing"));
+        MprisWindowMessages layer(Client());
+        QCOMPARE(layer.FindWindow(QStringLiteral("Notepad")), platform::WindowHandle(0));
+        const platform::WindowHandle handle = layer.FindWindow(QStringLiteral("Winamp v1.x"));
+        QVERIFY(handle != 0);
+        QCOMPARE(layer.SendMessage(handle, platform::WM_USER, 0, 104), 1);
+        QCOMPARE(layer.SendMessage(handle + 100, platform::WM_USER, 0, 104), 0);
+        QCOMPARE(layer.SendMessage(0, platform::WM_USER, 0, 104), 0);
+        QCOMPARE(layer.SendMessage(handle, platform::WM_USER, 0, 999), 0);
+        QCOMPARE(layer.SendMessage(handle, 0x10, 0, 104), 0);
+        QCOMPARE(layer.SendMessage(handle, platform::WM_USER, 3, 126), 0);
+        for (quintptr which = 0; which < 3; ++which)
+            QCOMPARE(layer.SendMessage(handle, platform::WM_USER, which, 126), 0);
+    }
+
+    // With several players, the one the desktop opens ".pls" files with wins,
+    // by bus name or by the DesktopEntry it reports; else the first by name.
+    void prefersThePlaylistPlayer()
+    {
+        const auto alpha = StartPlayer(QStringLiteral("alpha"));
+        const auto zeta = StartPlayer(QStringLiteral("zeta"));
+        const auto zulu = StartPlayer(QStringLiteral("mu"), QStringLiteral("org.example.Zulu"));
+        const auto chosen = [&](MprisWindowMessages& layer) {
+            const platform::WindowHandle handle = layer.FindWindow(QStringLiteral("Winamp v1.x"));
+            for (FakeMprisPlayer* player : {alpha.get(), zeta.get(), zulu.get()})
+                player->ClearLog();
+            layer.SendMessage(handle, platform::WM_USER, 0, 102);
+            for (FakeMprisPlayer* player : {alpha.get(), zeta.get(), zulu.get()}) {
+                if (!player->Log().isEmpty())
+                    return player->BusName();
+            }
+            return QString();
+        };
+        {
+            MprisWindowMessages layer(Client());
+            QCOMPARE(layer.PreferredDesktopId(), QString());
+            QCOMPARE(chosen(layer), alpha->BusName());
+        }
+        SetPlaylistDefault(QStringLiteral("zeta.desktop"));
+        {
+            MprisWindowMessages layer(Client());
+            QCOMPARE(layer.PreferredDesktopId(), QStringLiteral("zeta.desktop"));
+            QCOMPARE(chosen(layer), zeta->BusName());
+        }
+        SetPlaylistDefault(QStringLiteral("org.example.Zulu.desktop"));
+        {
+            MprisWindowMessages layer(Client());
+            // The DesktopEntry arrives with the player's asynchronous answer.
+            QVERIFY(RunLoopUntil([&] { return chosen(layer) == zulu->BusName(); }));
+        }
+    }
+
+    // A frozen player costs one timeout; later calls answer 0 at once, and
+    // the link works again as soon as the player answers again.
+    void hungPlayerCostsOneTimeout()
+    {
+        const auto player = StartPlayer(QStringLiteral("frozen"), QString(), true);
+        player->SetFigures(128000, 44100, 2);
+        const auto timeout = 200ms;
+        MprisWindowMessages layer(Client(), timeout);
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QVERIFY(link.Found());
+
+        QElapsedTimer clock;
+        qint64 slowest = 0;
+        clock.start();
+        for (int refresh = 0; refresh < 20; ++refresh) {
+            QCOMPARE(link.BitRate() + link.SampleRate() + link.ChannelCount(), 128 + 44 + 2);
+        }
+        qInfo("readings refresh against the fake player: %.2f ms", clock.elapsed() / 20.0);
+
+        player->Hang();
+        clock.restart();
+        QCOMPARE(link.BitRate(), 0);
+        const qint64 first = clock.elapsed();
+        QVERIFY2(first < timeout.count() + 500, qPrintable(QString::number(first)));
+        for (int refresh = 0; refresh < 5; ++refresh) {
+            clock.restart();
+            QCOMPARE(link.BitRate() + link.SampleRate() + link.ChannelCount(), 0);
+            link.Pause();
+            link.SetVolume(10);
+            slowest = std::max(slowest, clock.elapsed());
+            QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
+        }
+        qInfo("hung player: first call blocked %lld ms, worst later refresh %lld ms", first,
+              slowest);
+
+        player->Resume();
+        QVERIFY(RunLoopUntil([&] { return link.BitRate() == 128; }, 5000));
+        link.StartPlaying();
+        QCOMPARE(player->Status(), QStringLiteral("Playing"));
+    }
+};
+
+QTEST_GUILESS_MAIN(MprisWindowMessagesTest)
+#include "mpris_window_messages_test.moc"
