@@ -3,12 +3,14 @@
 #include "application.h"
 #include "error.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <exception>
 #include <functional>
 #include <utility>
 
@@ -24,24 +26,26 @@ constexpr int kNetErrorAborted = -3;
 class TWebBrowser::Page final : public QWebEnginePage
 {
 public:
-    Page(std::function<bool(const QUrl&)> decide, QObject* parent)
+    Page(std::function<bool(const QUrl&, bool)> decide, QObject* parent)
         : QWebEnginePage(parent), m_decide(std::move(decide))
     {
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
     {
-        return m_decide(url);
+        return m_decide(url, isMainFrame);
     }
 
 private:
-    std::function<bool(const QUrl&)> m_decide;
+    std::function<bool(const QUrl&, bool)> m_decide;
 };
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), m_view(new QWebEngineView(this))
 {
-    auto* page = new Page([this](const QUrl& url) { return decideNavigation(url); }, m_view);
+    auto* page = new Page(
+        [this](const QUrl& url, bool isMainFrame) { return decideNavigation(url, isMainFrame); },
+        m_view);
     m_view->setPage(page);
     connect(page, &QWebEnginePage::loadingChanged, this, &TWebBrowser::loadingChanged);
     connect(page, &QWebEnginePage::newWindowRequested, this, &TWebBrowser::newWindowRequested);
@@ -82,23 +86,40 @@ void TWebBrowser::Refresh()
     m_view->reload();
 }
 
-bool TWebBrowser::decideNavigation(const QUrl& url)
+void TWebBrowser::ContinueAfterEvent(std::function<void()> work)
+{
+    // A zero timer fires from the event loop proper, after the engine's call
+    // into acceptNavigationRequest has returned.
+    QTimer::singleShot(0, this, [work = std::move(work)] { RunGuarded(work); });
+}
+
+void TWebBrowser::raiseInsideEngine(const std::function<void()>& event)
+{
+    // The engine calls us from its own frames: no exception may unwind through
+    // them, and the error box (a modal loop) must wait until the engine is free.
+    try {
+        event();
+    } catch (...) {
+        ContinueAfterEvent(
+            [failure = std::current_exception()] { std::rethrow_exception(failure); });
+    }
+}
+
+bool TWebBrowser::decideNavigation(const QUrl& url, bool isMainFrame)
 {
     bool cancel = false;
-    if (OnBeforeNavigate2) {
-        // An exception must never unwind through the engine's own frames.
-        RunGuarded([&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel); });
-    }
-    if (cancel)
+    if (OnBeforeNavigate2)
+        raiseInsideEngine([&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel); });
+    if (cancel && isMainFrame)
         m_cancelled.insert(url);
     return !cancel;
 }
 
 void TWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
-    if (m_cancelled.remove(info.url()))
+    if (m_cancelled.remove(info.url()) || info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
         return;
     if (info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain &&
         info.errorCode() == kNetErrorAborted)
@@ -106,7 +127,7 @@ void TWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
     if (OnNavigateError) {
         const QString url = info.url().toString(QUrl::FullyEncoded);
         const int status = info.errorCode();
-        RunGuarded([&] { OnNavigateError(url, status); });
+        raiseInsideEngine([&] { OnNavigateError(url, status); });
     }
 }
 

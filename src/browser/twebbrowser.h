@@ -28,6 +28,7 @@ public:
     // Throws Error when there is no earlier page.
     void GoBack() override;
     void Refresh() override;
+    void ContinueAfterEvent(std::function<void()> work) override;
 
     QWebEnginePage* page() const;
     QWebEngineView* view() const { return m_view; }
@@ -35,12 +36,13 @@ public:
 private:
     class Page;
 
-    bool decideNavigation(const QUrl& url);
+    void raiseInsideEngine(const std::function<void()>& event);
+    bool decideNavigation(const QUrl& url, bool isMainFrame);
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void newWindowRequested(QWebEngineNewWindowRequest& request);
 
     QWebEngineView* m_view = nullptr;
-    // Navigations stopped by OnBeforeNavigate2: the engine reports each as a
-    // failed load, which must not reach OnNavigateError.
+    // Main-frame navigations stopped by OnBeforeNavigate2 and not yet ended:
+    // their end must never reach OnNavigateError, whatever the engine calls it.
     QSet<QUrl> m_cancelled;
 };

@@ -31,6 +31,14 @@ public:
     virtual void GoBack() = 0;
     virtual void Refresh() = 0;
 
+    // Runs `work` as soon as the engine has been given the answer of the
+    // current OnBeforeNavigate2 (guarded like any handler). Whatever a handler
+    // does that waits - a download in a nested event loop, a modal dialog -
+    // belongs here: a nested loop inside the event itself stalls the engine
+    // (no painting, no scripts, no navigation) until it ends. Cancel is still
+    // decided inside the event, so the page holding the link stays shown.
+    virtual void ContinueAfterEvent(std::function<void()> work) = 0;
+
     BeforeNavigate2Event OnBeforeNavigate2;
     NavigateErrorEvent OnNavigateError;
 };

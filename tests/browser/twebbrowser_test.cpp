@@ -1,0 +1,258 @@
+// The embedded browser control against a real engine and the loopback
+// station directory.
+#include "application.h"
+#include "error.h"
+#include "fixture_http_server.h"
+#include "message_box_catcher.h"
+#include "twebbrowser.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QtTest>
+#include <memory>
+
+namespace {
+constexpr int kLoadTimeoutMs = 30000;
+}
+
+class TWebBrowserTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void linkClicksTypedAddressesAndFramesRaiseTheEvent();
+    void cancelKeepsThePageAndReportsNoError();
+    void failedNavigationsRaiseNavigateError();
+    void unusableAddressesThrowButUnreachableHostsDoNot();
+    void goBackThrowsWithoutHistoryAndStepsBackOtherwise();
+    void refreshReloadsThePage();
+    void continuationRunsWithTheEngineAwake();
+    void handlerErrorsReachTheErrorBoxWithoutBreakingNavigation();
+    void newWindowLinksOpenInTheSameBrowser();
+
+private:
+    // Navigates (or runs `action`) and waits for the main frame's load to end;
+    // returns the load's ok flag.
+    bool loadAndWait(const std::function<void()>& action);
+    void navigateAndWait(const QString& path);
+    void click(const QString& id);
+    QString currentPath() const { return m_browser->page()->url().path(); }
+
+    std::unique_ptr<FixtureHttpServer> m_server;
+    std::unique_ptr<TWebBrowser> m_browser;
+    QStringList m_seen;
+    QStringList m_errors;
+    QList<int> m_statuses;
+};
+
+void TWebBrowserTest::initTestCase()
+{
+    m_server = std::make_unique<FixtureHttpServer>();
+    QVERIFY(m_server->isRunning());
+}
+
+void TWebBrowserTest::init()
+{
+    m_seen.clear();
+    m_errors.clear();
+    m_statuses.clear();
+    m_browser = std::make_unique<TWebBrowser>();
+    m_browser->resize(800, 600);
+    m_browser->show();
+    m_browser->OnBeforeNavigate2 = [this](const QString& url, bool&) { m_seen << url; };
+    m_browser->OnNavigateError = [this](const QString& url, int status) {
+        m_errors << url;
+        m_statuses << status;
+    };
+}
+
+void TWebBrowserTest::cleanup()
+{
+    m_browser.reset();
+}
+
+bool TWebBrowserTest::loadAndWait(const std::function<void()>& action)
+{
+    QSignalSpy finished(m_browser->page(), &QWebEnginePage::loadFinished);
+    action();
+    if (!finished.wait(kLoadTimeoutMs))
+        return false;
+    return finished.last().at(0).toBool();
+}
+
+void TWebBrowserTest::navigateAndWait(const QString& path)
+{
+    QVERIFY(loadAndWait([&] { m_browser->Navigate(m_server->url(path)); }));
+}
+
+void TWebBrowserTest::click(const QString& id)
+{
+    m_browser->page()->runJavaScript(
+        QStringLiteral("document.querySelector('a#%1').click()").arg(id));
+}
+
+// Typed addresses, followed links and frame contents all pass through the event.
+void TWebBrowserTest::linkClicksTypedAddressesAndFramesRaiseTheEvent()
+{
+    navigateAndWait(QStringLiteral("/directory"));
+    QCOMPARE(m_seen, QStringList{m_server->url("/directory")});
+
+    QVERIFY(loadAndWait([&] { click(QStringLiteral("segment")); }));
+    QCOMPARE(m_seen.last(), m_server->url("/pls/station"));
+    QCOMPARE(currentPath(), QStringLiteral("/pls/station"));
+
+    navigateAndWait(QStringLiteral("/frames"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_seen.contains(m_server->url("/frame-content")), kLoadTimeoutMs);
+    QVERIFY(m_errors.isEmpty());
+}
+
+// A cancelled link leaves the page in place, without an error report, and the
+// browser goes on working afterwards.
+void TWebBrowserTest::cancelKeepsThePageAndReportsNoError()
+{
+    m_browser->OnBeforeNavigate2 = [this](const QString& url, bool& cancel) {
+        m_seen << url;
+        cancel = url.contains(QLatin1String(".pls"));
+    };
+    navigateAndWait(QStringLiteral("/directory"));
+
+    QVERIFY(!loadAndWait([&] { click(QStringLiteral("pls")); }));
+    QCOMPARE(m_seen.last(), m_server->url("/station.pls"));
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+
+    // A typed address is cancelled alike.
+    QVERIFY(!loadAndWait([&] { m_browser->Navigate(m_server->url("/STATION.PLS")); }));
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+
+    navigateAndWait(QStringLiteral("/counter"));
+    QCOMPARE(currentPath(), QStringLiteral("/counter"));
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(' ')));
+}
+
+// HTTP errors and unreachable servers raise OnNavigateError with their code.
+void TWebBrowserTest::failedNavigationsRaiseNavigateError()
+{
+    QVERIFY(!loadAndWait([&] { m_browser->Navigate(m_server->url("/missing")); }));
+    QCOMPARE(m_errors, QStringList{m_server->url("/missing")});
+    QCOMPARE(m_statuses, QList<int>{404});
+
+    // Nothing listens on port 1 of loopback: a failure below HTTP.
+    QVERIFY(!loadAndWait([&] { m_browser->Navigate(QStringLiteral("http://127.0.0.1:1/")); }));
+    QCOMPARE(m_errors.size(), 2);
+    QVERIFY(m_statuses.last() < 0);
+}
+
+// Navigate refuses what is no address at all, but hands a well-formed address
+// with a bad host to the engine, whose error page then stands.
+void TWebBrowserTest::unusableAddressesThrowButUnreachableHostsDoNot()
+{
+    QVERIFY_THROWS_EXCEPTION(Error, m_browser->Navigate(QString()));
+    QVERIFY_THROWS_EXCEPTION(Error, m_browser->Navigate(QStringLiteral("   ")));
+    QVERIFY_THROWS_EXCEPTION(Error, m_browser->Navigate(QStringLiteral("http://[::1")));
+    QVERIFY(m_seen.isEmpty());
+
+    QVERIFY(!loadAndWait([&] { m_browser->Navigate(QStringLiteral("http://www.")); }));
+    QCOMPARE(m_seen, QStringList{QStringLiteral("http://www./")});
+    QCOMPARE(m_errors.size(), 1);
+}
+
+// GoBack with nothing behind raises the usual error; with history it steps back.
+void TWebBrowserTest::goBackThrowsWithoutHistoryAndStepsBackOtherwise()
+{
+    try {
+        m_browser->GoBack();
+        QFAIL("GoBack on a fresh browser did not throw");
+    } catch (const Error& error) {
+        QCOMPARE(error.message(), QStringLiteral("There is no earlier page to go back to"));
+    }
+    navigateAndWait(QStringLiteral("/"));
+    QVERIFY_THROWS_EXCEPTION(Error, m_browser->GoBack());
+    navigateAndWait(QStringLiteral("/directory"));
+    QVERIFY(loadAndWait([&] { m_browser->GoBack(); }));
+    QCOMPARE(currentPath(), QStringLiteral("/"));
+}
+
+// Refresh fetches the page again from the server.
+void TWebBrowserTest::refreshReloadsThePage()
+{
+    navigateAndWait(QStringLiteral("/counter"));
+    const QString first = m_browser->page()->title();
+    QVERIFY(loadAndWait([&] { m_browser->Refresh(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(m_browser->page()->title() != first, kLoadTimeoutMs);
+    QVERIFY(m_browser->page()->title().startsWith(QLatin1String("Load ")));
+    QCOMPARE(m_seen.size(), 2);
+}
+
+// Work queued from the event runs after the engine has its answer, so a nested
+// loop there (download, modal dialog) sees a live engine: scripts answer and
+// new navigations go ahead.
+void TWebBrowserTest::continuationRunsWithTheEngineAwake()
+{
+    QString titleSeenInside;
+    QString pathAfterInnerLoad;
+    bool insideEvent = false;
+    bool ranInsideEvent = true;
+    m_browser->OnBeforeNavigate2 = [&](const QString& url, bool& cancel) {
+        if (!url.contains(QLatin1String(".pls")))
+            return;
+        cancel = true;
+        insideEvent = true;
+        m_browser->ContinueAfterEvent([&] {
+            ranInsideEvent = insideEvent;
+            QEventLoop loop;
+            m_browser->page()->runJavaScript(QStringLiteral("document.title"),
+                                             [&](const QVariant& title) {
+                                                 titleSeenInside = title.toString();
+                                                 loop.quit();
+                                             });
+            QTimer::singleShot(kLoadTimeoutMs, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+            pathAfterInnerLoad = loadAndWait([&] { m_browser->Navigate(m_server->url("/")); })
+                                     ? currentPath()
+                                     : QString();
+        });
+        insideEvent = false;
+    };
+    navigateAndWait(QStringLiteral("/directory"));
+    click(QStringLiteral("pls"));
+    QTRY_VERIFY_WITH_TIMEOUT(!pathAfterInnerLoad.isEmpty(), kLoadTimeoutMs);
+    QVERIFY(!ranInsideEvent);
+    QCOMPARE(titleSeenInside, QStringLiteral("Directory"));
+    QCOMPARE(pathAfterInnerLoad, QStringLiteral("/"));
+}
+
+// A throwing handler shows the error box once the engine is free, and its
+// navigation goes on as if not cancelled.
+void TWebBrowserTest::handlerErrorsReachTheErrorBoxWithoutBreakingNavigation()
+{
+    MessageBoxCatcher boxes;
+    m_browser->OnBeforeNavigate2 = [](const QString&, bool&) {
+        throw Error(QStringLiteral("Handler failed"));
+    };
+    navigateAndWait(QStringLiteral("/directory"));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.texts(), QStringList{QStringLiteral("Handler failed.")},
+                              kLoadTimeoutMs);
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+}
+
+// A link aimed at a new window opens in this browser, through the event.
+void TWebBrowserTest::newWindowLinksOpenInTheSameBrowser()
+{
+    navigateAndWait(QStringLiteral("/directory"));
+    QVERIFY(loadAndWait([&] { click(QStringLiteral("blank")); }));
+    QCOMPARE(currentPath(), QStringLiteral("/counter"));
+    QCOMPARE(m_seen.last(), m_server->url("/counter"));
+}
+
+int main(int argc, char** argv)
+{
+    Application app(argc, argv);
+    TWebBrowserTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "twebbrowser_test.moc"
