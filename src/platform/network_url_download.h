@@ -1,0 +1,46 @@
+#pragma once
+
+#include "url_download.h"
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace platform {
+
+// How long and how much a download may take.
+struct DownloadLimits
+{
+    int stallTimeoutMs = 30000;    // give up after this long without progress
+    qint64 maxBytes = 1024 * 1024; // a playlist is small; refuse anything bigger
+    int progressDelayMs = 500;     // show the progress display after this long
+    int maxRedirects = 5;
+};
+
+// UrlDownload over Qt Network. The caller's thread waits in a nested event
+// loop: windows keep repainting, user input is held back until a slow
+// download's progress display appears (and then only that display may take it).
+class NetworkUrlDownload final : public UrlDownload
+{
+public:
+    using Limits = DownloadLimits;
+
+    explicit NetworkUrlDownload(Limits limits = Limits(), DownloadProgress* progress = nullptr);
+    ~NetworkUrlDownload() override;
+    NetworkUrlDownload(const NetworkUrlDownload&) = delete;
+    NetworkUrlDownload& operator=(const NetworkUrlDownload&) = delete;
+
+    int DownloadToFile(const QString& url, const QString& targetFile) override;
+
+private:
+    struct Attempt;
+
+    int fetch(Attempt& attempt);
+
+    Limits m_limits;
+    DownloadProgress* m_progress;
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    bool m_busy = false;
+};
+
+} // namespace platform
