@@ -112,6 +112,8 @@ int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& target
 
     QTimer progressDelay;
     progressDelay.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; "after half a second" means after.
+    progressDelay.setTimerType(Qt::PreciseTimer);
     if (m_progress) {
         QObject::connect(&progressDelay, &QTimer::timeout, [&] {
             progressShown = true;
