@@ -1,6 +1,7 @@
 #include "audacious_fixture.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
@@ -74,4 +75,82 @@ void AudaciousFixture::Stop()
         process_.waitForFinished(10000);
     }
     output_ = QString::fromLocal8Bit(process_.readAll());
+}
+
+bool AudaciousFixture::Enqueue(const QDBusConnection& bus, const QString& url)
+{
+    QDBusMessage add = QDBusMessage::createMethodCall(
+        QStringLiteral("org.atheme.audacious"), QStringLiteral("/org/atheme/audacious"),
+        QStringLiteral("org.atheme.audacious"), QStringLiteral("AddUrl"));
+    add << url;
+    return bus.call(add).type() == QDBusMessage::ReplyMessage;
+}
+
+QByteArray MakeToneMp3(const QString& folder)
+{
+    const QString wav = folder + QStringLiteral("/tone.wav");
+    const QString mp3 = folder + QStringLiteral("/tone.mp3");
+    if (QProcess::execute(QStringLiteral("sox"),
+                          {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                           QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
+                           QStringLiteral("16"), wav, QStringLiteral("synth"), QStringLiteral("5"),
+                           QStringLiteral("sine"), QStringLiteral("440")}) != 0)
+        return {};
+    // No Xing header, so that the file can be sent again and again as a stream.
+    if (QProcess::execute(QStringLiteral("lame"),
+                          {QStringLiteral("--quiet"), QStringLiteral("-t"), QStringLiteral("-b"),
+                           QStringLiteral("128"), QStringLiteral("--cbr"), wav, mp3}) != 0)
+        return {};
+    QFile file(mp3);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PacedStreamServer::PacedStreamServer(QByteArray mp3, int bytesPerSecond)
+    : mp3_(std::move(mp3)), bytesPerSecond_(bytesPerSecond)
+{
+    connect(&server_, &QTcpServer::newConnection, this, &PacedStreamServer::Accept);
+    connect(&pace_, &QTimer::timeout, this, &PacedStreamServer::Feed);
+    pace_.setInterval(100);
+}
+
+bool PacedStreamServer::Listen()
+{
+    return !mp3_.isEmpty() && server_.listen(QHostAddress::LocalHost);
+}
+
+QString PacedStreamServer::Url() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/stream.mp3").arg(server_.serverPort());
+}
+
+void PacedStreamServer::Accept()
+{
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // The request itself does not matter: every path is the stream.
+        socket->write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n");
+        // A couple of seconds at once fill the player's buffer, as radio
+        // servers do.
+        const qsizetype burst = 2 * bytesPerSecond_;
+        for (qsizetype sent = 0; sent < burst; sent += mp3_.size())
+            socket->write(mp3_.left(std::min(mp3_.size(), burst - sent)));
+        position_ = burst % mp3_.size();
+        listeners_ << socket;
+    }
+    pace_.start();
+}
+
+void PacedStreamServer::Feed()
+{
+    QByteArray chunk;
+    const qsizetype wanted = bytesPerSecond_ / 10;
+    while (chunk.size() < wanted) {
+        const qsizetype part = std::min(wanted - chunk.size(), mp3_.size() - position_);
+        chunk += mp3_.mid(position_, part);
+        position_ = (position_ + part) % mp3_.size();
+    }
+    for (const QPointer<QTcpSocket>& socket : std::as_const(listeners_)) {
+        if (socket)
+            socket->write(chunk);
+    }
 }
