@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
 class IdleEvent;

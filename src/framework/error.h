@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // An error the user is meant to read: it travels up to the standard error box.

@@ -8,8 +8,7 @@ IdleEvent::IdleEvent(QObject* parent) : QObject(parent)
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread());
     Q_ASSERT(dispatcher);
     connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] { m_woken = true; });
-    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-            &IdleEvent::onAboutToBlock);
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &IdleEvent::onAboutToBlock);
 }
 
 void IdleEvent::onAboutToBlock()

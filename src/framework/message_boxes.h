@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <exception>
 
 // The program's own fixed sentences: a modal box captioned with the application

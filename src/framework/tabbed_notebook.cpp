@@ -56,16 +56,23 @@ void TTabbedNotebook::tabInserted(int index)
     placePageArea();
 }
 
-void TTabbedNotebook::resizeEvent(QResizeEvent* event)
+bool TTabbedNotebook::event(QEvent* event)
 {
-    QTabWidget::resizeEvent(event);
-    placePageArea();
-}
-
-void TTabbedNotebook::showEvent(QShowEvent* event)
-{
-    QTabWidget::showEvent(event);
-    placePageArea();
+    const bool handled = QTabWidget::event(event);
+    // The base lays its pages out again on each of these; put them back.
+    switch (event->type()) {
+    case QEvent::LayoutRequest:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Polish:
+    case QEvent::StyleChange:
+    case QEvent::FontChange:
+        placePageArea();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void TTabbedNotebook::onCurrentChanged(int index)
@@ -78,5 +85,6 @@ void TTabbedNotebook::onCurrentChanged(int index)
 void TTabbedNotebook::placePageArea()
 {
     if (auto* stack = findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        stack->setGeometry(kPageLeft, kPageTop, width() - 2 * kPageLeft, height() - kPageTop - kPageLeft);
+        stack->setGeometry(kPageLeft, kPageTop, width() - 2 * kPageLeft,
+                           height() - kPageTop - kPageLeft);
 }

@@ -18,8 +18,7 @@ public:
 
 protected:
     void tabInserted(int index) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void onCurrentChanged(int index);

@@ -1,7 +1,6 @@
 #include "window_fonts.h"
 
 #include <QWidget>
-
 #include <cmath>
 
 namespace {

@@ -1,0 +1,50 @@
+#include "tsplash.h"
+
+#include "ui_splash.h"
+#include "window_fonts.h"
+
+#include <QBitmap>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int kSplashMilliseconds = 3500;
+}
+
+Tsplash::Tsplash(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      ui(std::make_unique<Ui::Tsplash>()), Timer1(new QTimer(this))
+{
+    ui->setupUi(this);
+    UsePixelFonts(this);
+    setFixedSize(size());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    // Exactly the pure-white pixels are see-through; nearly white ones stay.
+    const QImage face = ui->ProImage1->grab().toImage();
+    setMask(QBitmap::fromImage(face.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
+
+    Timer1->setInterval(kSplashMilliseconds);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &Tsplash::Timer1Timer);
+    Timer1->start();
+}
+
+Tsplash::~Tsplash() = default;
+
+void Tsplash::Timer1Timer()
+{
+    Timer1->stop();
+    close();
+}
+
+void Tsplash::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
+    }
+}

@@ -1,0 +1,133 @@
+#include "ttunely.h"
+
+#include "application.h"
+#include "browser_page.h"
+#include "catalogue_store.h"
+#include "control_page.h"
+#include "installed_radios_page.h"
+#include "shell.h"
+#include "station_list.h"
+#include "tnoweradio.h"
+#include "tsplash.h"
+#include "ui_tunely.h"
+#include "version.h"
+#include "window_fonts.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+
+namespace {
+constexpr int kTimerMilliseconds = 3000;
+constexpr QPoint kStoredPosition(238, 136);
+} // namespace
+
+Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::Ttunely>()), m_services(std::move(services)),
+      m_winamp(m_services.windowMessages),
+      m_catalogue(std::make_unique<CatalogueStore>(m_services.paths)), Timer1(new QTimer(this))
+{
+    ui->setupUi(this);
+    UsePixelFonts(this);
+    setFixedSize(size());
+    move(kStoredPosition);
+
+    const DirectorySite& site = m_services.directory;
+    ui->silnik->setTabText(0, site.PageCaption());
+    ui->GroupBox1->setTitle(site.GroupCaption());
+
+    m_installedRadios = new InstalledRadiosPage(
+        InstalledRadiosWidgets{ui->list, ui->Button5, ui->Button6, ui->Button11}, *m_catalogue,
+        this);
+    m_control = new ControlPage(
+        ControlWidgets{ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3, ui->SpeedButton4,
+                       ui->glosnosc, ui->Button8, ui->aktnazwa, ui->aktopis, ui->brate, ui->srate,
+                       ui->channels, ui->list, ui->wybraneradiobtn},
+        ControlPageContext{m_winamp, *m_catalogue, m_services.shell, *ui->browser,
+                           [this](const QString& caption) { SelectPage(caption); },
+                           site.PageCaption()},
+        this);
+    m_browserPage = new BrowserPage(
+        BrowserWidgets{ui->Button1, ui->Button2, ui->Button3, ui->Button9, ui->Button12},
+        BrowserPageContext{*ui->browser, site, m_services.urlDownload,
+                           m_services.paths.temporaryPlaylist, [this] { RunNewRadioDialog(); },
+                           this});
+
+    // The timer runs from the window's creation to its end, whatever is shown.
+    Timer1->setInterval(kTimerMilliseconds);
+    connect(Timer1, &QTimer::timeout, m_control, &ControlPage::Timer1Timer);
+    Timer1->start();
+
+    connect(ui->Button4, &QPushButton::clicked, this, &Ttunely::Button4Click);
+    connect(ui->Button7, &QPushButton::clicked, this, &Ttunely::Button7Click);
+    if (Application* app = Application::instance())
+        connect(app, &Application::idle, this, &Ttunely::propsIdle);
+
+    FormCreate();
+}
+
+Ttunely::~Ttunely() = default;
+
+void Ttunely::FormCreate()
+{
+    // Qt widgets already paint through a back buffer; nothing flickers.
+}
+
+void Ttunely::propsIdle()
+{
+    if (ui->startup->isChecked())
+        FirstIdleInitialisation();
+    m_winamp.DiscoveryStep();
+}
+
+void Ttunely::FirstIdleInitialisation()
+{
+    // Cleared first, so a step that fails is not retried on the next pass.
+    ui->startup->setChecked(false);
+    m_winamp.ClearFound();
+    versionText = QString::fromLatin1(kVersion);
+    ui->wersja->setText(versionText);
+
+    m_splash = new Tsplash(this);
+    m_splash->show();
+
+    // Opening the catalogue: no installer creates our folders, so the first run does.
+    m_services.paths.CreateFolders();
+    RefreshStationList(*ui->list, *m_catalogue);
+    ui->browser->Navigate(m_services.directory.homePage);
+}
+
+void Ttunely::RunNewRadioDialog()
+{
+    {
+        Tnoweradio dialog(
+            this, Tnoweradio::Context{*m_catalogue, m_services.shell, *ui->aktnazwa, *ui->aktopis});
+        dialog.exec();
+    }
+    RefreshStationList(*ui->list, *m_catalogue);
+}
+
+void Ttunely::Button4Click()
+{
+    m_services.shell.Open(m_services.paths.readmeFile, platform::ShowCommand::Normal);
+}
+
+void Ttunely::Button7Click()
+{
+    Application::instance()->Terminate();
+}
+
+void Ttunely::SelectPage(const QString& caption)
+{
+    ui->silnik->setActivePage(caption);
+}
+
+void Ttunely::closeEvent(QCloseEvent* event)
+{
+    // The main window's close box ends the program like Exit.
+    event->accept();
+    if (Application* app = Application::instance())
+        app->Terminate();
+}

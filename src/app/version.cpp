@@ -1,0 +1,3 @@
+#include "version.h"
+
+QString versionText;

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The one version text the program shows; set on the first idle pass.
+extern QString versionText;
+inline constexpr char kVersion[] = "1.2";

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "directory_site.h"
+#include "fake_url_download.h"
+#include "fixed_paths.h"
+#include "recording_shell.h"
+#include "recording_window_messages.h"
+#include "ttunely.h"
+#include "ui_tunely.h"
+
+#include <QPair>
+#include <QTemporaryDir>
+#include <memory>
+
+// A real main window on temporary folders, with recording doubles for the
+// shell, the player's window messages and downloads. The browser is the real
+// one; by default its directory is an address nothing answers on.
+class MainWindowFixture final
+{
+public:
+    explicit MainWindowFixture(DirectorySite site = UnreachableDirectory());
+    ~MainWindowFixture();
+
+    static DirectorySite UnreachableDirectory();
+
+    // Writes a dense catalogue (slots 0..n-1) and a playlist file for each.
+    void WriteCatalogue(const QList<QPair<QString, QString>>& stations);
+
+    // Shows the window and runs the loop until the first idle pass has run.
+    bool ShowAndRunFirstIdlePass();
+
+    Ttunely& window() { return *m_window; }
+    Ui::Ttunely& form() { return m_window->form(); }
+
+    QTemporaryDir dir;
+    FixedPaths paths;
+    RecordingShell shell;
+    RecordingWindowMessages messages;
+    FakeUrlDownload download;
+
+private:
+    std::unique_ptr<Ttunely> m_window;
+};

@@ -1,0 +1,216 @@
+#include "application.h"
+#include "event_loop_wait.h"
+#include "main_window_fixture.h"
+#include "tabbed_notebook.h"
+#include "tsplash.h"
+
+#include <QBitmap>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr quint32 kUserMessage = 0x400;
+constexpr qintptr kPlayStateQuery = 104;
+
+int IdlePassesWhile(const std::function<bool()>& condition)
+{
+    int passes = 0;
+    auto counter = QObject::connect(Application::instance(), &Application::idle, [&] { ++passes; });
+    RunLoopUntil([&] { return !condition(); }, 3000);
+    QObject::disconnect(counter);
+    return passes;
+}
+
+} // namespace
+
+class MainWindowTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The window opens on "Winamp control" and does its start-up work on the
+    // first idle pass: version text, station list, splash, discovery.
+    void firstIdlePassInitialises()
+    {
+        MainWindowFixture f;
+        f.WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")},
+                          {QStringLiteral("Rock"), QString()}});
+        Ui::Ttunely& ui = f.form();
+        QCOMPARE(ui.wersja->text(), QStringLiteral("Loading program files..."));
+        QCOMPARE(ui.list->count(), 0);
+        QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
+        QVERIFY(f.window().timer()->isActive());
+        QCOMPARE(f.window().timer()->interval(), 3000);
+
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        QCOMPARE(ui.wersja->text(), QStringLiteral("1.2"));
+        QCOMPARE(ui.list->count(), 2);
+        QCOMPARE(ui.list->item(0)->text(), QStringLiteral("0) Jazz - Smooth"));
+        QCOMPARE(ui.list->item(1)->text(), QStringLiteral("1) Rock - "));
+        QVERIFY(f.window().splash() && f.window().splash()->isVisible());
+        QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
+        QVERIFY(f.messages.Lookups() >= 1);
+    }
+
+    // Later idle passes never repeat the start-up work: the list is not rebuilt
+    // and the splash is the same one.
+    void startUpWorkRunsOnce()
+    {
+        MainWindowFixture f;
+        f.WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")}});
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        const Tsplash* splash = f.window().splash();
+        f.WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")},
+                          {QStringLiteral("Late"), QStringLiteral("Arrival")}});
+        QTimer ticker;
+        ticker.start(20);
+        int ticks = 0;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        QVERIFY(IdlePassesWhile([&] { return ticks < 10; }) >= 5);
+        QCOMPARE(f.form().list->count(), 1);
+        QCOMPARE(f.window().splash(), splash);
+    }
+
+    // Discovery looks on every pass until a player appears, then greets it once
+    // with a play-state query and never looks again.
+    void discoveryRunsUntilFound()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        QTimer ticker;
+        ticker.start(20);
+        int ticks = 0;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        const int before = f.messages.Lookups();
+        IdlePassesWhile([&] { return ticks < 5; });
+        QVERIFY(f.messages.Lookups() > before);
+        QVERIFY(!f.window().winamp().Found());
+
+        f.messages.SetWindow(42);
+        QVERIFY(RunLoopUntil([&] { return f.window().winamp().Found(); }));
+        const int afterFound = f.messages.Lookups();
+        ticks = 0;
+        IdlePassesWhile([&] { return ticks < 5; });
+        QCOMPARE(f.messages.Lookups(), afterFound);
+        int queries = 0;
+        for (const auto& sent : f.messages.SentMessages())
+            queries += sent.message == kUserMessage && sent.lParam == kPlayStateQuery;
+        QCOMPARE(queries, 1);
+        QCOMPARE(f.window().winamp().Handle(), platform::WindowHandle(42));
+    }
+
+    // Pages are chosen by caption in any letter case; an unknown caption or
+    // the current page changes nothing; focus on the old page moves to the notebook.
+    void pageSelectionByCaption()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        Ui::Ttunely& ui = f.form();
+        f.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window()));
+        ui.Button8->setFocus();
+        QTRY_VERIFY(ui.Button8->hasFocus());
+
+        f.window().SelectPage(QStringLiteral("INSTALLED RADIOS"));
+        QCOMPARE(ui.silnik->currentIndex(), 1);
+        QVERIFY(ui.silnik->hasFocus());
+        QVERIFY(ui.radiosPage->isEnabled());
+        QVERIFY(!ui.controlPage->isEnabled());
+
+        f.window().SelectPage(QStringLiteral("No such page"));
+        QCOMPARE(ui.silnik->currentIndex(), 1);
+        f.window().SelectPage(QStringLiteral("browser: 127.0.0.1:9"));
+        QCOMPARE(ui.silnik->currentIndex(), 0);
+        QCOMPARE(ui.silnik->ActivePage(), f.window().form().silnik->tabText(0));
+    }
+
+    // The splash is see-through exactly on its pure-white pixels, leaves after
+    // 3.5 s, and the main window takes clicks meanwhile.
+    void splashMaskAndLifetime()
+    {
+        QElapsedTimer sinceFirstPass;
+        MainWindowFixture f;
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        sinceFirstPass.start();
+        QPointer<Tsplash> splash = f.window().splash();
+        QVERIFY(splash);
+        QCOMPARE(splash->size(), QSize(525, 144));
+        QVERIFY(splash->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+
+        const QImage face = splash->grab().toImage();
+        const QRegion mask = splash->mask();
+        int white = 0;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                const bool pureWhite = (face.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+                white += pureWhite;
+                if (mask.contains(QPoint(x, y)) == pureWhite) {
+                    QFAIL(qPrintable(QStringLiteral("mask wrong at %1,%2").arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY2(white > 0, "the splash picture has see-through corners");
+
+        QTest::mouseClick(f.form().Button4, Qt::LeftButton);
+        QCOMPARE(f.shell.files(), QStringList{f.paths.readmeFile});
+        QVERIFY(splash);
+
+        QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 6000);
+        QVERIFY2(sinceFirstPass.elapsed() >= 3300,
+                 qPrintable(QString::number(sinceFirstPass.elapsed())));
+    }
+
+    // The layout keeps its pixel geometry: fixed client area, the page area at
+    // (4, 24) inside the notebook, fonts at their 96-dpi pixel sizes.
+    void pixelLayout()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        Ui::Ttunely& ui = f.form();
+        QCOMPARE(f.window().size(), QSize(681, 496));
+        QCOMPARE(f.window().minimumSize(), f.window().maximumSize());
+        const auto* stack = ui.silnik->findChild<QStackedWidget*>();
+        QCOMPARE(stack->geometry(), QRect(4, 24, 645, 277));
+        QCOMPARE(ui.wersja->font().pixelSize(), 11);
+        QCOMPARE(ui.Label4->font().pixelSize(), 19);
+        QVERIFY(ui.Label4->font().bold());
+        QCOMPARE(ui.wersja->geometry().right() + 1, 673);
+        QVERIFY(ui.wersja->alignment() & Qt::AlignRight);
+        QVERIFY(!ui.Button10->isEnabled());
+        QVERIFY(!ui.startup->isVisible());
+    }
+
+    // Exit and the close box both end the message loop.
+    void exitAndCloseBoxEndTheProgram()
+    {
+        for (const bool useCloseBox : {false, true}) {
+            MainWindowFixture f;
+            QVERIFY(f.ShowAndRunFirstIdlePass());
+            QTimer::singleShot(0, [&] {
+                if (useCloseBox)
+                    f.window().close();
+                else
+                    QTest::mouseClick(f.form().Button7, Qt::LeftButton);
+            });
+            QTimer safety;
+            connect(&safety, &QTimer::timeout, [] { Application::instance()->exit(2); });
+            safety.start(5000);
+            QCOMPARE(Application::instance()->exec(), 0);
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    Application app(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"
