@@ -8,10 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/resource.h>
-
 #include <chrono>
+#include <sys/resource.h>
 
 class ApplicationTest final : public QObject
 {
