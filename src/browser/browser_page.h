@@ -36,6 +36,7 @@ struct BrowserPageContext
 };
 
 // The browser page: navigation buttons, the new-URL dialog and playlist capture.
+// Takes over the browser's two events for its lifetime.
 class BrowserPage final : public QObject
 {
     Q_OBJECT
@@ -50,7 +51,15 @@ public:
     void browserBeforeNavigate2(const QString& url, bool& cancel);
     void browserNavigateError(const QString& url, int statusCode);
 
+    // Whether an address is a playlist to capture: ".pls" anywhere in it,
+    // whatever the letter case.
+    static bool IsPlaylistAddress(const QString& url);
+
 private:
+    void capture(const QString& url);
+
     BrowserWidgets m_widgets;
     BrowserPageContext m_context;
+    // A capture is downloading or its dialog is open.
+    bool m_capturing = false;
 };

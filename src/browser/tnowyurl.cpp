@@ -1,6 +1,7 @@
 #include "tnowyurl.h"
 
 #include "ui_nowyurl.h"
+#include "web_browser.h"
 
 Tnowyurl::Tnowyurl(QWidget* owner, WebBrowser& browser)
     : FixedDialog(owner), ui(std::make_unique<Ui::Tnowyurl>()), m_browser(browser)
@@ -12,5 +13,10 @@ Tnowyurl::Tnowyurl(QWidget* owner, WebBrowser& browser)
 
 Tnowyurl::~Tnowyurl() = default;
 
-// TODO(browser-page issue): Ok.
-void Tnowyurl::Button1Click() {}
+void Tnowyurl::Button1Click()
+{
+    // The text goes as typed; a failing Navigate leaves the dialog open.
+    m_browser.Navigate(ui->adresbox->text());
+    close();
+    deleteLater();
+}
