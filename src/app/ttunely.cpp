@@ -102,8 +102,9 @@ void Ttunely::FirstIdleInitialisation()
 void Ttunely::RunNewRadioDialog()
 {
     {
-        Tnoweradio dialog(
-            this, Tnoweradio::Context{*m_catalogue, m_services.shell, *ui->aktnazwa, *ui->aktopis});
+        Tnoweradio dialog(this, Tnoweradio::Context{*m_catalogue, m_services.shell,
+                                                    m_services.paths.temporaryPlaylist,
+                                                    *ui->aktnazwa, *ui->aktopis});
         dialog.exec();
     }
     RefreshStationList(*ui->list, *m_catalogue);

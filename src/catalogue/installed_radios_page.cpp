@@ -1,10 +1,24 @@
 #include "installed_radios_page.h"
 
 #include "catalogue_store.h"
+#include "message_boxes.h"
 #include "station_list.h"
+#include "tnowyopis.h"
 
 #include <QListWidget>
 #include <QPushButton>
+
+namespace {
+
+// The row the user picked, or -1. The current row alone is not a choice: a
+// list can have one without anything being selected.
+int SelectedRow(const QListWidget& list)
+{
+    const QList<QListWidgetItem*> selected = list.selectedItems();
+    return selected.isEmpty() ? -1 : list.row(selected.first());
+}
+
+} // namespace
 
 InstalledRadiosPage::InstalledRadiosPage(const InstalledRadiosWidgets& widgets,
                                          CatalogueStore& catalogue, QWidget* owner)
@@ -17,12 +31,26 @@ InstalledRadiosPage::InstalledRadiosPage(const InstalledRadiosWidgets& widgets,
 
 void InstalledRadiosPage::Button5Click()
 {
-    // TODO(installed-radios issue): delete the selected station.
+    // The catalogue is dense, so the row is the slot.
+    const int row = SelectedRow(*m_widgets.list);
+    if (row < 0)
+        ShowMessage(QStringLiteral("Select a radio from the list by clicking on its name."));
+    else
+        m_catalogue.DeleteStation(row);
+    RefreshStationList(*m_widgets.list, m_catalogue);
 }
 
 void InstalledRadiosPage::Button6Click()
 {
-    // TODO(installed-radios issue): new-description dialog.
+    const int row = SelectedRow(*m_widgets.list);
+    if (row < 0) {
+        ShowMessage(QStringLiteral("Please select a station to modify first."));
+        return;
+    }
+    // A fresh dialog each time, so nothing typed earlier survives. The row is
+    // fixed now: the dialog is modal, the selection cannot change meanwhile.
+    Tnowyopis dialog(m_owner, m_catalogue, row);
+    dialog.exec();
 }
 
 void InstalledRadiosPage::Button11Click()

@@ -1,9 +1,12 @@
 #include "tnoweradio.h"
 
+#include "catalogue_store.h"
+#include "message_boxes.h"
+#include "shell.h"
 #include "ui_noweradio.h"
 
 Tnoweradio::Tnoweradio(QWidget* owner, Context context)
-    : FixedDialog(owner), ui(std::make_unique<Ui::Tnoweradio>()), m_context(context)
+    : FixedDialog(owner), ui(std::make_unique<Ui::Tnoweradio>()), m_context(std::move(context))
 {
     ui->setupUi(this);
     finishLayout();
@@ -13,6 +16,28 @@ Tnoweradio::Tnoweradio(QWidget* owner, Context context)
 
 Tnoweradio::~Tnoweradio() = default;
 
-// TODO(installed-radios issue): Install and Play.
-void Tnoweradio::Button1Click() {}
-void Tnoweradio::Button2Click() {}
+void Tnoweradio::Button1Click()
+{
+    // Only an empty name is refused; blanks are a name the user chose.
+    const QString name = ui->nazwaradia->text();
+    if (name.isEmpty()) {
+        ShowMessage(QStringLiteral("You must give this radio a name."));
+        return;
+    }
+    // A failed catalogue write throws past accept(): the dialog stays open with
+    // what was typed, and nothing was stored.
+    const CatalogueStore::InstallResult result =
+        m_context.catalogue.InstallStation(name, ui->opisradia->text());
+    if (result == CatalogueStore::InstallResult::PlaylistNotMoved)
+        ShowMessage(QString::fromLatin1(kInstallFailedMessage));
+    accept();
+}
+
+void Tnoweradio::Button2Click()
+{
+    // The playlist stays where it is; it is only handed to the player.
+    m_context.shell.Open(m_context.temporaryPlaylist, platform::ShowCommand::Minimize);
+    m_context.aktnazwa.setText(QStringLiteral("Temporary radio"));
+    m_context.aktopis.setText(QStringLiteral("Unknown, not installed station."));
+    accept();
+}

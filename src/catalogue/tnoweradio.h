@@ -2,6 +2,7 @@
 
 #include "fixed_dialog.h"
 
+#include <QString>
 #include <memory>
 
 namespace Ui {
@@ -23,6 +24,8 @@ public:
     {
         CatalogueStore& catalogue;
         platform::Shell& shell;
+        // Where the downloaded playlist waits; Play hands it to the player.
+        QString temporaryPlaylist;
         // The control page's name and description boxes, which Play fills.
         QLineEdit& aktnazwa;
         QLineEdit& aktopis;

@@ -1,5 +1,6 @@
 #include "tnowyopis.h"
 
+#include "catalogue_store.h"
 #include "ui_nowyopis.h"
 
 Tnowyopis::Tnowyopis(QWidget* owner, CatalogueStore& catalogue, int slot)
@@ -14,6 +15,14 @@ Tnowyopis::Tnowyopis(QWidget* owner, CatalogueStore& catalogue, int slot)
 
 Tnowyopis::~Tnowyopis() = default;
 
-// TODO(installed-radios issue): Ok and Cancel.
-void Tnowyopis::Button1Click() {}
-void Tnowyopis::Button2Click() {}
+void Tnowyopis::Button1Click()
+{
+    // A failed write throws past accept(): the dialog stays open with the text.
+    m_catalogue.SetStationDescription(m_slot, ui->nopis->text());
+    accept();
+}
+
+void Tnowyopis::Button2Click()
+{
+    reject();
+}

@@ -1,0 +1,197 @@
+#include "application.h"
+#include "blocked_catalogue_writes.h"
+#include "catalogue_store.h"
+#include "main_window_fixture.h"
+#include "message_box_catcher.h"
+#include "tabbed_notebook.h"
+#include "tnoweradio.h"
+#include "ui_noweradio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+
+const QByteArray kDownloaded = "[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/new\n";
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class NewRadioDialogTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<MainWindowFixture>();
+        MainWindowFixture& f = *m_fixture;
+        f.WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")}});
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        f.window().SelectPage(QStringLiteral("Installed radios"));
+        WriteBytes(f.paths.temporaryPlaylist, kDownloaded);
+        Ui::Ttunely& ui = f.form();
+        m_dialog = std::make_unique<Tnoweradio>(
+            &f.window(), Tnoweradio::Context{f.window().catalogue(), f.shell,
+                                             f.paths.temporaryPlaylist, *ui.aktnazwa, *ui.aktopis});
+        m_dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    }
+    void cleanup()
+    {
+        m_dialog.reset();
+        m_fixture.reset();
+    }
+
+    // An empty name is refused with the dialog left open; a name of blanks is
+    // a name, and the station lands in the next slot with the downloaded playlist.
+    void installRefusesEmptyNameThenInstalls()
+    {
+        MainWindowFixture& f = *m_fixture;
+        Ui::Tnoweradio& ui = m_dialog->form();
+        const QByteArray before = ReadBytes(f.paths.catalogueFile);
+        QTest::keyClicks(ui.opisradia, QStringLiteral("Late night"));
+        MessageBoxCatcher boxes;
+        QTest::mouseClick(ui.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{"You must give this radio a name."});
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+
+        QTest::keyClicks(ui.nazwaradia, QStringLiteral("  "));
+        QTest::mouseClick(ui.Button1, Qt::LeftButton);
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        // Installed all the same; the profile layer trims blanks at a value's ends.
+        QCOMPARE(f.window().catalogue().StationRows(),
+                 (QStringList{"0) Jazz - Smooth", "1)  - Late night"}));
+        QCOMPARE(ReadBytes(f.paths.PlaylistFile(1)), kDownloaded);
+        QVERIFY(!QFile::exists(f.paths.temporaryPlaylist));
+    }
+
+    // Without the radios folder the playlist cannot move: the message shows,
+    // the dialog closes, and no station is left behind without its playlist.
+    void installWithoutRadiosFolder()
+    {
+        MainWindowFixture& f = *m_fixture;
+        QVERIFY(QDir(f.paths.radiosFolder).removeRecursively());
+        QTest::keyClicks(m_dialog->form().nazwaradia, QStringLiteral("Blues"));
+        MessageBoxCatcher boxes;
+        QTest::mouseClick(m_dialog->form().Button1, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{kInstallFailedMessage});
+        QCOMPARE(boxes.boxes().first().icon, QMessageBox::NoIcon);
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(f.window().catalogue().StationRows(), QStringList{"0) Jazz - Smooth"});
+        QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
+    }
+
+    // With all 501 slots taken Install closes silently and changes nothing.
+    void installIntoFullCatalogue()
+    {
+        MainWindowFixture& f = *m_fixture;
+        QList<QPair<QString, QString>> stations;
+        for (int slot = 0; slot < CatalogueStore::kSlotCount; ++slot)
+            stations.append({QStringLiteral("S%1").arg(slot), QString()});
+        f.WriteCatalogue(stations);
+        const QByteArray before = ReadBytes(f.paths.catalogueFile);
+        QTest::keyClicks(m_dialog->form().nazwaradia, QStringLiteral("One too many"));
+        MessageBoxCatcher boxes;
+        QTest::mouseClick(m_dialog->form().Button1, Qt::LeftButton);
+        QVERIFY(boxes.texts().isEmpty());
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+        QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
+    }
+
+    // A catalogue that cannot be written shows the store's error; the dialog
+    // stays open with what was typed, the playlist stays, nothing stored is lost.
+    void unwritableCatalogueKeepsDialogOpen()
+    {
+        MainWindowFixture& f = *m_fixture;
+        Ui::Tnoweradio& ui = m_dialog->form();
+        const QByteArray before = ReadBytes(f.paths.catalogueFile);
+        QTest::keyClicks(ui.nazwaradia, QStringLiteral("Blues"));
+        QTest::keyClicks(ui.opisradia, QStringLiteral("Slow"));
+        MessageBoxCatcher boxes;
+        {
+            const BlockedCatalogueWrites blocked(f.paths.catalogueFile);
+            QTest::mouseClick(ui.Button1, Qt::LeftButton);
+        }
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("Unable to write to ") + f.paths.catalogueFile + '.'});
+        QCOMPARE(boxes.boxes().first().icon, QMessageBox::Critical);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(ui.nazwaradia->text(), QStringLiteral("Blues"));
+        QCOMPARE(ui.opisradia->text(), QStringLiteral("Slow"));
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+        QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
+    }
+
+    // Play hands the temporary playlist to the player, minimised, and names it
+    // on the control page, without writing anything or switching pages.
+    void playTouchesNeitherCatalogueNorPage()
+    {
+        MainWindowFixture& f = *m_fixture;
+        const QByteArray before = ReadBytes(f.paths.catalogueFile);
+        QTest::keyClicks(m_dialog->form().nazwaradia, QStringLiteral("Blues"));
+        QTest::mouseClick(m_dialog->form().Button2, Qt::LeftButton);
+        QCOMPARE(f.shell.files(), QStringList{f.paths.temporaryPlaylist});
+        QCOMPARE(f.shell.requests.first().show, platform::ShowCommand::Minimize);
+        QCOMPARE(f.form().aktnazwa->text(), QStringLiteral("Temporary radio"));
+        QCOMPARE(f.form().aktopis->text(), QStringLiteral("Unknown, not installed station."));
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(f.form().silnik->ActivePage(), QStringLiteral("Installed radios"));
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+        QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
+        QCOMPARE(f.form().list->count(), 1);
+    }
+
+    // Enter presses no button and Escape does not close; the close box closes
+    // without installing or playing anything.
+    void keysAndCloseBoxDoNothing()
+    {
+        MainWindowFixture& f = *m_fixture;
+        const QByteArray before = ReadBytes(f.paths.catalogueFile);
+        Ui::Tnoweradio& ui = m_dialog->form();
+        QTest::keyClicks(ui.nazwaradia, QStringLiteral("Blues"));
+        QTest::keyClick(ui.nazwaradia, Qt::Key_Return);
+        QTest::keyClick(ui.opisradia, Qt::Key_Enter);
+        QTest::keyClick(ui.opisradia, Qt::Key_Escape);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+
+        m_dialog->close();
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+        QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
+        QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
+        QVERIFY(f.shell.requests.isEmpty());
+    }
+
+private:
+    std::unique_ptr<MainWindowFixture> m_fixture;
+    std::unique_ptr<Tnoweradio> m_dialog;
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    Application app(argc, argv);
+    NewRadioDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "new_radio_dialog_test.moc"
