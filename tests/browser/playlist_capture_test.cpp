@@ -1,0 +1,221 @@
+// Playlist capture with the real engine, the real download layer and the
+// loopback station directory: which followed links are captured, what lands
+// in the temporary playlist, and that the page holding the link stays shown.
+#include "application.h"
+#include "browser_page.h"
+#include "download_progress_dialog.h"
+#include "fixture_http_server.h"
+#include "message_box_catcher.h"
+#include "network_url_download.h"
+#include "tnowyurl.h"
+#include "twebbrowser.h"
+#include "ui_nowyurl.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QtTest>
+#include <memory>
+
+namespace {
+constexpr int kTimeoutMs = 30000;
+const QString kStream = QStringLiteral("http://127.0.0.1:9/capture-stream");
+const QString kDownloadFailed = QStringLiteral("Could not download this file. Please try again.");
+} // namespace
+
+class PlaylistCaptureTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void followedLinksAreCapturedByAddress_data();
+    void followedLinksAreCapturedByAddress();
+    void failedDownloadsKeepThePageAndOfferNothing();
+    void typedAddressesAndFramesAreCapturedToo();
+
+private:
+    void loadDirectory();
+    void click(const QString& id);
+    QString currentPath() const { return m_browser->page()->url().path(); }
+    // Waits until the capture for the last click has ended (offered or refused).
+    bool waitForCaptureEnd(int installs, int messages);
+
+    std::unique_ptr<FixtureHttpServer> m_server;
+    QTemporaryDir m_dir;
+    QString m_temporary;
+    std::unique_ptr<QWidget> m_owner;
+    TWebBrowser* m_browser = nullptr;
+    std::unique_ptr<DownloadProgressDialog> m_progress;
+    std::unique_ptr<platform::NetworkUrlDownload> m_download;
+    std::unique_ptr<MessageBoxCatcher> m_boxes;
+    QStringList m_navigations; // every address the browser reported
+    int m_installs = 0;
+    QByteArray m_offered; // the temporary playlist when the dialog would open
+};
+
+void PlaylistCaptureTest::initTestCase()
+{
+    m_server = std::make_unique<FixtureHttpServer>(kStream);
+    QVERIFY(m_server->isRunning());
+    m_temporary = m_dir.filePath(QStringLiteral("temp.pls"));
+}
+
+void PlaylistCaptureTest::init()
+{
+    QFile::remove(m_temporary);
+    m_installs = 0;
+    m_offered.clear();
+    m_navigations.clear();
+    m_boxes = std::make_unique<MessageBoxCatcher>();
+    m_owner = std::make_unique<QWidget>();
+    m_owner->resize(800, 600);
+    m_browser = new TWebBrowser(m_owner.get());
+    m_browser->resize(800, 560);
+    m_progress = std::make_unique<DownloadProgressDialog>(m_owner.get());
+    platform::DownloadLimits limits;
+    limits.stallTimeoutMs = 5000;
+    m_download = std::make_unique<platform::NetworkUrlDownload>(limits, m_progress.get());
+    QPushButton* buttons[5];
+    for (QPushButton*& button : buttons)
+        button = new QPushButton(m_owner.get());
+    DirectorySite site;
+    site.homePage = m_server->url(QStringLiteral("/"));
+    site.listingPage = m_server->url(QStringLiteral("/directory"));
+    new BrowserPage(BrowserWidgets{buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]},
+                    BrowserPageContext{*m_browser, site, *m_download, m_temporary,
+                                       [this] {
+                                           ++m_installs;
+                                           QFile file(m_temporary);
+                                           if (file.open(QIODevice::ReadOnly))
+                                               m_offered = file.readAll();
+                                       },
+                                       m_owner.get()});
+    // Watch the addresses without taking the event from the page.
+    auto capture = m_browser->OnBeforeNavigate2;
+    m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, bool& cancel) {
+        m_navigations << url;
+        capture(url, cancel);
+    };
+    m_owner->show();
+}
+
+void PlaylistCaptureTest::cleanup()
+{
+    m_owner.reset();
+    m_download.reset();
+    m_progress.reset();
+    m_boxes.reset();
+}
+
+void PlaylistCaptureTest::loadDirectory()
+{
+    QSignalSpy finished(m_browser->page(), &QWebEnginePage::loadFinished);
+    m_browser->Navigate(m_server->url(QStringLiteral("/directory")));
+    QVERIFY(finished.wait(kTimeoutMs));
+    QVERIFY(finished.last().at(0).toBool());
+}
+
+void PlaylistCaptureTest::click(const QString& id)
+{
+    m_browser->page()->runJavaScript(
+        QStringLiteral("document.querySelector('a#%1').click()").arg(id));
+}
+
+bool PlaylistCaptureTest::waitForCaptureEnd(int installs, int messages)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_installs == installs && m_boxes->texts().size() == messages,
+                             kTimeoutMs);
+    return true;
+}
+
+void PlaylistCaptureTest::followedLinksAreCapturedByAddress_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("target"); // address the click reports
+    QTest::addColumn<bool>("captured");
+    const quint16 port = m_server->port();
+    auto local = [this](const char* path) { return m_server->url(QString::fromLatin1(path)); };
+    QTest::newRow("station.pls") << "pls" << local("/station.pls") << true;
+    QTest::newRow("STATION.PLS") << "upper" << local("/STATION.PLS") << true;
+    QTest::newRow("file.plsx") << "plsx" << local("/file.plsx") << true;
+    QTest::newRow(".pls in query") << "query" << local("/tune?file=x.pls") << true;
+    QTest::newRow("host label pls")
+        << "host" << QStringLiteral("http://radio.plsstream.localhost:%1/tune/17").arg(port)
+        << true;
+    QTest::newRow("redirect to .pls") << "redirect" << local("/station.pls") << true;
+    QTest::newRow("list.m3u") << "m3u" << local("/list.m3u") << false;
+    QTest::newRow("segment pls") << "segment" << local("/pls/station") << false;
+}
+
+// Captured links download the fixture's playlist into the temporary playlist
+// and are offered once, with the directory still shown; the others load.
+void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, target);
+    QFETCH(bool, captured);
+    loadDirectory();
+    if (captured) {
+        click(id);
+        QVERIFY(waitForCaptureEnd(1, 0));
+        QVERIFY(m_offered.contains("File1=" + kStream.toUtf8()));
+        QVERIFY(m_offered.startsWith("[playlist]"));
+        QVERIFY(m_navigations.contains(target));
+        QCOMPARE(currentPath(), QStringLiteral("/directory"));
+        QCOMPARE(m_browser->page()->title(), QStringLiteral("Directory"));
+    } else {
+        click(id);
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->url().toString(), target, kTimeoutMs);
+        QCOMPARE(m_installs, 0);
+        QVERIFY(!QFile::exists(m_temporary));
+    }
+    QVERIFY(m_boxes->texts().isEmpty());
+}
+
+// A playlist address the server refuses, or one too big for a playlist, shows
+// the message once, offers nothing and leaves the directory shown.
+void PlaylistCaptureTest::failedDownloadsKeepThePageAndOfferNothing()
+{
+    loadDirectory();
+    click(QStringLiteral("gone"));
+    QVERIFY(waitForCaptureEnd(0, 1));
+    QCOMPARE(m_boxes->texts(), QStringList{kDownloadFailed});
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+
+    click(QStringLiteral("huge"));
+    QVERIFY(waitForCaptureEnd(0, 2));
+    QVERIFY(!QFile::exists(m_temporary));
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+}
+
+// An address typed into the new-URL dialog and a playlist link inside a frame
+// are captured like links of the page itself.
+void PlaylistCaptureTest::typedAddressesAndFramesAreCapturedToo()
+{
+    loadDirectory();
+    auto* dialog = new Tnowyurl(m_owner.get(), *m_browser);
+    dialog->show();
+    dialog->form().adresbox->setText(m_server->url(QStringLiteral("/typed.PLS")));
+    QTest::mouseClick(dialog->form().Button1, Qt::LeftButton);
+    QVERIFY(waitForCaptureEnd(1, 0));
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+
+    m_browser->Navigate(m_server->url(QStringLiteral("/frames?src=/framed.pls")));
+    QVERIFY(waitForCaptureEnd(2, 0));
+    QVERIFY(m_navigations.contains(m_server->url(QStringLiteral("/framed.pls"))));
+    QTRY_COMPARE_WITH_TIMEOUT(currentPath(), QStringLiteral("/frames"), kTimeoutMs);
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    Application app(argc, argv);
+    PlaylistCaptureTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "playlist_capture_test.moc"
