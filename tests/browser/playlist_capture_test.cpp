@@ -4,6 +4,7 @@
 #include "application.h"
 #include "browser_page.h"
 #include "download_progress_dialog.h"
+#include "event_loop_wait.h"
 #include "fixture_http_server.h"
 #include "message_box_catcher.h"
 #include "network_url_download.h"
@@ -127,9 +128,8 @@ void PlaylistCaptureTest::click(const QString& id)
 
 bool PlaylistCaptureTest::waitForCaptureEnd(int installs, int messages)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(m_installs == installs && m_boxes->texts().size() == messages,
-                             kTimeoutMs);
-    return true;
+    return RunLoopUntil(
+        [&] { return m_installs == installs && m_boxes->texts().size() == messages; }, kTimeoutMs);
 }
 
 void PlaylistCaptureTest::followedLinksAreCapturedByAddress_data()
