@@ -27,6 +27,8 @@ Tsplash::Tsplash(QWidget* owner)
 
     Timer1->setInterval(kSplashMilliseconds);
     Timer1->setSingleShot(true);
+    // A coarse timer may fire up to 5% early; the splash stays its full time.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &Tsplash::Timer1Timer);
     Timer1->start();
 }

@@ -161,8 +161,9 @@ private Q_SLOTS:
         QVERIFY(splash);
 
         QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 6000);
-        QVERIFY2(sinceFirstPass.elapsed() >= 3300,
-                 qPrintable(QString::number(sinceFirstPass.elapsed())));
+        // Measured from a little after the splash appeared, so a bit under 3.5 s.
+        const qint64 shown = sinceFirstPass.elapsed();
+        QVERIFY2(shown >= 3400 && shown <= 4500, qPrintable(QString::number(shown)));
     }
 
     // The layout keeps its pixel geometry: fixed client area, the page area at
