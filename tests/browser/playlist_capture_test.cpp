@@ -169,7 +169,9 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
         QCOMPARE(m_browser->page()->title(), QStringLiteral("Directory"));
     } else {
         click(id);
-        QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->url().toString(), target, kTimeoutMs);
+        QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target); }, kTimeoutMs));
+        // A capture would have started by the time another page has loaded.
+        loadDirectory();
         QCOMPARE(m_installs, 0);
         QVERIFY(!QFile::exists(m_temporary));
     }
@@ -206,8 +208,9 @@ void PlaylistCaptureTest::typedAddressesAndFramesAreCapturedToo()
 
     m_browser->Navigate(m_server->url(QStringLiteral("/frames?src=/framed.pls")));
     QVERIFY(waitForCaptureEnd(2, 0));
-    QVERIFY(m_navigations.contains(m_server->url(QStringLiteral("/framed.pls"))));
-    QTRY_COMPARE_WITH_TIMEOUT(currentPath(), QStringLiteral("/frames"), kTimeoutMs);
+    QVERIFY2(m_navigations.filter(QStringLiteral("/framed.pls")).size() == 1,
+             qPrintable(m_navigations.join(QLatin1Char(' '))));
+    QVERIFY(m_boxes->texts().isEmpty());
 }
 
 int main(int argc, char** argv)
