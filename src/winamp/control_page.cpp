@@ -1,21 +1,137 @@
 #include "control_page.h"
 
+#include "catalogue_store.h"
+#include "message_boxes.h"
+#include "readings.h"
+#include "shell.h"
+#include "web_browser.h"
 #include "winamp_link.h"
 
-ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent)
-    : QObject(parent), m_widgets(widgets), m_context(std::move(context))
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+
+const QString kInstalledRadiosCaption = QStringLiteral("Installed radios");
+const QString kControlCaption = QStringLiteral("Winamp control");
+const QString kNoSelectionMessage = QStringLiteral("Click on an item from the list.");
+
+int RightEdge(const QLabel* label)
 {
+    return label->x() + label->width();
 }
 
-// TODO(control-page issue): every handler below.
-void ControlPage::SpeedButton1Click() {}
-void ControlPage::SpeedButton2Click() {}
-void ControlPage::SpeedButton3Click() {}
-void ControlPage::SpeedButton4Click() {}
-void ControlPage::glosnoscChange() {}
-void ControlPage::Button8Click() {}
+void ShowReading(QLabel& label, int rightEdge, qint32 value, readings::Band band)
+{
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, readings::Colour(band));
+    label.setPalette(palette);
+    const QString caption = readings::Caption(value);
+    label.setText(caption);
+    // The label is right-aligned at a fixed edge; a caption wider than its
+    // laid-out width grows it leftwards instead of being cut off.
+    const int width = std::max(label.width(),
+                               label.fontMetrics().horizontalAdvance(caption) + label.margin() * 2);
+    if (width != label.width())
+        label.setGeometry(rightEdge - width, label.y(), width, label.height());
+}
+
+} // namespace
+
+ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent)
+    : QObject(parent), m_widgets(widgets), m_context(std::move(context)),
+      m_brateRight(RightEdge(widgets.brate)), m_srateRight(RightEdge(widgets.srate)),
+      m_channelsRight(RightEdge(widgets.channels))
+{
+    connect(m_widgets.SpeedButton1, &QToolButton::clicked, this, &ControlPage::SpeedButton1Click);
+    connect(m_widgets.SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
+    connect(m_widgets.SpeedButton3, &QToolButton::clicked, this, &ControlPage::SpeedButton3Click);
+    connect(m_widgets.SpeedButton4, &QToolButton::clicked, this, &ControlPage::SpeedButton4Click);
+    connect(m_widgets.glosnosc, &QSlider::valueChanged, this, &ControlPage::glosnoscChange);
+    connect(m_widgets.Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
+    connect(m_widgets.wybraneradiobtn, &QPushButton::clicked, this,
+            &ControlPage::wybraneradiobtnClick);
+    // A double-click anywhere in the list listens, on a line or below the last
+    // one; the view's own signal only reports double-clicks on lines.
+    m_widgets.list->viewport()->installEventFilter(this);
+}
+
+bool ControlPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_widgets.list->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        wybraneradiobtnClick();
+    return QObject::eventFilter(watched, event);
+}
+
+void ControlPage::SpeedButton1Click()
+{
+    m_context.winamp.StartPlaying();
+}
+
+void ControlPage::SpeedButton2Click()
+{
+    m_context.winamp.Pause();
+}
+
+void ControlPage::SpeedButton3Click()
+{
+    m_context.winamp.Stop();
+}
+
+void ControlPage::SpeedButton4Click()
+{
+    m_context.winamp.Stop();
+    m_context.selectPage(kInstalledRadiosCaption);
+}
+
+void ControlPage::glosnoscChange()
+{
+    m_context.winamp.SetVolume(m_widgets.glosnosc->value());
+}
+
+void ControlPage::Button8Click()
+{
+    m_context.winamp.Stop();
+    m_context.selectPage(m_context.browserPageCaption);
+    m_context.browser.Refresh();
+}
+
 void ControlPage::Timer1Timer()
 {
     m_context.winamp.LookUpWhileNotFound();
+    RefreshReadings();
 }
-void ControlPage::wybraneradiobtnClick() {}
+
+void ControlPage::wybraneradiobtnClick()
+{
+    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
+    if (selected.isEmpty()) {
+        ShowMessage(kNoSelectionMessage);
+        return;
+    }
+    // The catalogue keeps its slots contiguous from 0, so line i is slot i.
+    const int slot = m_widgets.list->row(selected.first());
+    // Playing is left to the program the desktop hands the playlist to.
+    m_context.shell.Open(m_context.catalogue.PlaylistFile(slot), platform::ShowCommand::Minimize);
+    m_context.selectPage(kControlCaption);
+    m_widgets.aktnazwa->setText(m_context.catalogue.StationName(slot));
+    m_widgets.aktopis->setText(m_context.catalogue.StationDescription(slot));
+    RefreshReadings();
+    RefreshReadings();
+}
+
+void ControlPage::RefreshReadings()
+{
+    const qint32 bitRate = m_context.winamp.BitRate();
+    ShowReading(*m_widgets.brate, m_brateRight, bitRate, readings::BitRateBand(bitRate));
+    const qint32 sampleRate = m_context.winamp.SampleRate();
+    ShowReading(*m_widgets.srate, m_srateRight, sampleRate, readings::SampleRateBand(sampleRate));
+    const qint32 channels = m_context.winamp.ChannelCount();
+    ShowReading(*m_widgets.channels, m_channelsRight, channels, readings::ChannelsBand(channels));
+}

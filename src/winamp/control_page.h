@@ -4,6 +4,7 @@
 #include <functional>
 
 class CatalogueStore;
+class QEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -64,7 +65,19 @@ public:
     void Timer1Timer();
     void wybraneradiobtnClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Asks the player for bit rate, sample rate and channels, in that order,
+    // and shows each in its band's colour.
+    void RefreshReadings();
+
     ControlWidgets m_widgets;
     ControlPageContext m_context;
+    // Right edges (x + width) of the reading labels as laid out; they stay put
+    // whatever the texts become.
+    int m_brateRight;
+    int m_srateRight;
+    int m_channelsRight;
 };

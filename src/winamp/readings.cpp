@@ -1,0 +1,50 @@
+#include "readings.h"
+
+namespace readings {
+namespace {
+
+Band ByBounds(qint32 value, qint32 lowestFair, qint32 highestFair)
+{
+    if (value < lowestFair)
+        return Band::Red;
+    if (value > highestFair)
+        return Band::Green;
+    return Band::Yellow;
+}
+
+} // namespace
+
+Band BitRateBand(qint32 kbitPerSecond)
+{
+    return ByBounds(kbitPerSecond, 30, 70);
+}
+
+Band SampleRateBand(qint32 kiloHertz)
+{
+    return ByBounds(kiloHertz, 20, 40);
+}
+
+Band ChannelsBand(qint32 channels)
+{
+    return ByBounds(channels, 1, 1);
+}
+
+QColor Colour(Band band)
+{
+    switch (band) {
+    case Band::Red:
+        return QColor(255, 0, 0);
+    case Band::Yellow:
+        return QColor(255, 255, 0);
+    case Band::Green:
+        break;
+    }
+    return QColor(0, 128, 0);
+}
+
+QString Caption(qint32 value)
+{
+    return QString::number(value);
+}
+
+} // namespace readings

@@ -1,0 +1,300 @@
+#include "application.h"
+#include "catalogue_store.h"
+#include "control_page.h"
+#include "fake_web_browser.h"
+#include "fixed_paths.h"
+#include "main_window_fixture.h"
+#include "message_box_catcher.h"
+#include "recording_shell.h"
+#include "recording_window_messages.h"
+#include "winamp_link.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+using Sent = RecordingWindowMessages::Sent;
+constexpr platform::WindowHandle kPlayer = 7;
+constexpr quint32 kUser = 0x400;
+constexpr quint32 kCommand = 0x111;
+const Sent kStop{kPlayer, kCommand, 40047, 0};
+
+const QColor kRed(255, 0, 0);
+const QColor kYellow(255, 255, 0);
+const QColor kGreen(0, 128, 0);
+
+// The control page on plain widgets with recording doubles around it.
+struct PageFixture
+{
+    PageFixture()
+        : paths(FixedPaths::Under(dir.path())), catalogue(paths),
+          link(messages), widgets{new QToolButton(&form), new QToolButton(&form),
+                                  new QToolButton(&form), new QToolButton(&form),
+                                  new QSlider(&form),     new QPushButton(&form),
+                                  new QLineEdit(&form),   new QLineEdit(&form),
+                                  new QLabel(&form),      new QLabel(&form),
+                                  new QLabel(&form),      new QListWidget(&form),
+                                  new QPushButton(&form)}
+    {
+        // Laid out as on the main window before the page takes its edges.
+        widgets.glosnosc->setRange(0, 255);
+        widgets.brate->setGeometry(248, 40, 52, 13);
+        widgets.brate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        widgets.list->setGeometry(0, 100, 200, 120);
+        page = std::make_unique<ControlPage>(
+            widgets,
+            ControlPageContext{link, catalogue, shell, browser,
+                               [this](const QString& caption) { pages << caption; },
+                               QStringLiteral("Browser: example.org")},
+            nullptr);
+        messages.SetWindow(kPlayer);
+        link.LookUpWhileNotFound();
+    }
+
+    // Slots 0..n-1 with the given name and description lines, listed as the
+    // installed-radios page lists them.
+    void WriteCatalogue(const QStringList& names)
+    {
+        paths.CreateFolders();
+        QFile file(paths.catalogueFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int slot = 0; slot < names.size(); ++slot)
+            file.write(QStringLiteral("[%1]\nnumer=%1\nnazwa=%2\nopis=About %2\n")
+                           .arg(slot)
+                           .arg(names[slot])
+                           .toUtf8());
+        file.close();
+        widgets.list->clear();
+        widgets.list->addItems(catalogue.StationRows());
+    }
+
+    void SetReadings(qint32 bitRate, qint32 sampleRate, qint32 channels)
+    {
+        messages.SetAnswer(kUser, 1, 126, bitRate);
+        messages.SetAnswer(kUser, 0, 126, sampleRate);
+        messages.SetAnswer(kUser, 2, 126, channels);
+    }
+
+    QTemporaryDir dir;
+    FixedPaths paths;
+    CatalogueStore catalogue;
+    RecordingWindowMessages messages;
+    WinampLink link;
+    RecordingShell shell;
+    FakeWebBrowser browser;
+    QStringList pages;
+    QWidget form;
+    ControlWidgets widgets;
+    std::unique_ptr<ControlPage> page;
+};
+
+QList<Sent> ReadingsQueries(int refreshes)
+{
+    QList<Sent> queries;
+    for (int refresh = 0; refresh < refreshes; ++refresh)
+        queries << Sent{kPlayer, kUser, 1, 126} << Sent{kPlayer, kUser, 0, 126}
+                << Sent{kPlayer, kUser, 2, 126};
+    return queries;
+}
+
+QColor TextColour(const QLabel* label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+class ControlPageTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Play, pause and stop send their one message each; eject stops and then
+    // shows the installed radios; "Download another radio" stops, shows the
+    // browser page and reloads the page the browser shows.
+    void transportButtonsSendTheirMessages()
+    {
+        PageFixture f;
+        QTest::mouseClick(f.widgets.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(f.widgets.SpeedButton2, Qt::LeftButton);
+        QTest::mouseClick(f.widgets.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(f.messages.SentMessages(),
+                 (QList<Sent>{{kPlayer, kUser, 0, 102}, {kPlayer, kCommand, 40046, 0}, kStop}));
+        QVERIFY(f.pages.isEmpty());
+
+        f.messages.Clear();
+        f.page->SpeedButton4Click();
+        QCOMPARE(f.messages.SentMessages(), QList<Sent>{kStop});
+        QCOMPARE(f.pages, QStringList{QStringLiteral("Installed radios")});
+
+        f.messages.Clear();
+        f.pages.clear();
+        QTest::mouseClick(f.widgets.Button8, Qt::LeftButton);
+        QCOMPARE(f.messages.SentMessages(), QList<Sent>{kStop});
+        QCOMPARE(f.pages, QStringList{QStringLiteral("Browser: example.org")});
+        QCOMPARE(f.browser.refreshCalls, 1);
+        QVERIFY(f.browser.navigated.isEmpty());
+    }
+
+    // Dragging the volume bar across sends one set-volume message per change,
+    // with the bar's position at that moment, rising to 255.
+    void volumeFollowsEveryChange()
+    {
+        PageFixture f;
+        for (int step = 0; step < 300; ++step)
+            f.widgets.glosnosc->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        const QList<Sent>& sent = f.messages.SentMessages();
+        QCOMPARE(sent.size(), 255);
+        for (int i = 0; i < sent.size(); ++i)
+            QCOMPARE(sent[i], (Sent{kPlayer, kUser, quintptr(i + 1), 122}));
+        f.widgets.glosnosc->setValue(0);
+        QCOMPARE(f.messages.SentMessages().last(), (Sent{kPlayer, kUser, 0, 122}));
+    }
+
+    void readingsTakeTheirBandColours_data()
+    {
+        QTest::addColumn<int>("bitRate");
+        QTest::addColumn<int>("sampleRate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QColor>("bitColour");
+        QTest::addColumn<QColor>("sampleColour");
+        QTest::addColumn<QColor>("channelsColour");
+        QTest::newRow("just below fair") << 29 << 19 << 0 << kRed << kRed << kRed;
+        QTest::newRow("lowest fair") << 30 << 20 << 1 << kYellow << kYellow << kYellow;
+        QTest::newRow("highest fair") << 70 << 40 << 1 << kYellow << kYellow << kYellow;
+        QTest::newRow("just above fair") << 71 << 41 << 2 << kGreen << kGreen << kGreen;
+        QTest::newRow("negative") << -1 << -5 << -1 << kRed << kRed << kRed;
+        QTest::newRow("a real stream") << 128 << 44 << 2 << kGreen << kGreen << kGreen;
+    }
+
+    // A tick asks bit rate, sample rate and channels in that order and shows
+    // each as a signed decimal in its band's colour, switching bands exactly
+    // at the edges.
+    void readingsTakeTheirBandColours()
+    {
+        QFETCH(int, bitRate);
+        QFETCH(int, sampleRate);
+        QFETCH(int, channels);
+        PageFixture f;
+        f.SetReadings(bitRate, sampleRate, channels);
+        f.page->Timer1Timer();
+        QCOMPARE(f.messages.SentMessages(), ReadingsQueries(1));
+        QCOMPARE(f.widgets.brate->text(), QString::number(bitRate));
+        QCOMPARE(f.widgets.srate->text(), QString::number(sampleRate));
+        QCOMPARE(f.widgets.channels->text(), QString::number(channels));
+        QTEST(TextColour(f.widgets.brate), "bitColour");
+        QTEST(TextColour(f.widgets.srate), "sampleColour");
+        QTEST(TextColour(f.widgets.channels), "channelsColour");
+    }
+
+    // A reading label stays anchored at its right edge, and a caption wider
+    // than its laid-out width grows it leftwards instead of being cut off.
+    void readingLabelsKeepTheirRightEdge()
+    {
+        PageFixture f;
+        f.SetReadings(128, 44, 2);
+        f.page->Timer1Timer();
+        QCOMPARE(f.widgets.brate->geometry(), QRect(248, 40, 52, 13));
+        f.SetReadings(-2147483647 - 1, 0, 0);
+        f.page->Timer1Timer();
+        const QLabel* label = f.widgets.brate;
+        QCOMPARE(label->text(), QStringLiteral("-2147483648"));
+        QCOMPARE(label->x() + label->width(), 300);
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+    }
+
+    // Listening without a selected line only says so: no shell request, no
+    // page change, no message to the player.
+    void listenWithoutSelectionOnlyExplains()
+    {
+        PageFixture f;
+        f.WriteCatalogue({QStringLiteral("Jazz")});
+        MessageBoxCatcher catcher;
+        QTest::mouseClick(f.widgets.wybraneradiobtn, Qt::LeftButton);
+        QCOMPARE(catcher.texts(), QStringList{QStringLiteral("Click on an item from the list.")});
+        QVERIFY(f.shell.requests.isEmpty());
+        QVERIFY(f.pages.isEmpty());
+        QVERIFY(f.messages.SentMessages().isEmpty());
+        QCOMPARE(f.widgets.aktnazwa->text(), QString());
+    }
+
+    // Double-clicking a line opens that slot's playlist minimised through the
+    // shell, shows the control page with the station's name and description,
+    // and refreshes the readings twice; nothing tells the player to play.
+    void doubleClickListensToTheLine()
+    {
+        PageFixture f;
+        f.WriteCatalogue({QStringLiteral("Jazz"), QStringLiteral("Rock")});
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        QListWidget* list = f.widgets.list;
+        const QRect line = list->visualItemRect(list->item(1));
+        MessageBoxCatcher catcher;
+        // A real double-click starts with a click, which selects the line.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QVERIFY(catcher.boxes().isEmpty());
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(f.shell.files(), QStringList{f.paths.PlaylistFile(1)});
+        QCOMPARE(f.shell.requests.first().show, platform::ShowCommand::Minimize);
+        QCOMPARE(f.pages, QStringList{QStringLiteral("Winamp control")});
+        QCOMPARE(f.widgets.aktnazwa->text(), QStringLiteral("Rock"));
+        QCOMPARE(f.widgets.aktopis->text(), QStringLiteral("About Rock"));
+        QCOMPARE(f.messages.SentMessages(), ReadingsQueries(2));
+    }
+
+    // A listed line whose slot has no keys shows the defaults "Error" and
+    // "Error." instead of failing.
+    void listenToAMissingSlotShowsDefaults()
+    {
+        PageFixture f;
+        f.WriteCatalogue({QStringLiteral("Jazz")});
+        f.widgets.list->addItem(QStringLiteral("1) Gone - "));
+        f.widgets.list->item(1)->setSelected(true);
+        f.page->wybraneradiobtnClick();
+        QCOMPARE(f.shell.files(), QStringList{f.paths.PlaylistFile(1)});
+        QCOMPARE(f.widgets.aktnazwa->text(), QStringLiteral("Error"));
+        QCOMPARE(f.widgets.aktopis->text(), QStringLiteral("Error."));
+    }
+
+    // With no player running, the window's own timer turns the three readings
+    // into 0 in red about three seconds after the window is made.
+    void noPlayerReadsZeroInRedAfterThreeSeconds()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        MainWindowFixture f;
+        Ui::Ttunely& ui = f.form();
+        f.window().show();
+        QCOMPARE(ui.brate->text(), QStringLiteral("Unknown"));
+        QTRY_COMPARE_WITH_TIMEOUT(ui.channels->text(), QStringLiteral("0"), 6000);
+        QVERIFY2(clock.elapsed() >= 2900, qPrintable(QString::number(clock.elapsed())));
+        for (const QLabel* label : {ui.brate, ui.srate, ui.channels}) {
+            QCOMPARE(label->text(), QStringLiteral("0"));
+            QCOMPARE(TextColour(label), kRed);
+        }
+        QCOMPARE(ui.srate->x() + ui.srate->width(), 301);
+        QCOMPARE(ui.brate->x() + ui.brate->width(), 300);
+        QCOMPARE(ui.channels->x() + ui.channels->width(), 300);
+        QVERIFY(ui.brate->alignment() & Qt::AlignRight);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    Application app(argc, argv);
+    ControlPageTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "control_page_test.moc"
