@@ -1,0 +1,166 @@
+#include "application.h"
+#include "audacious_fixture.h"
+#include "event_loop_wait.h"
+#include "fake_url_download.h"
+#include "fixed_paths.h"
+#include "main_window_fixture.h"
+#include "mpris_window_messages.h"
+#include "private_session_bus.h"
+#include "stream_fixture.h"
+#include "ttunely.h"
+#include "ui_tunely.h"
+#include "xdg_shell.h"
+
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QString kConnection = QStringLiteral("control-e2e");
+
+bool WriteFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+} // namespace
+
+// The whole road of a station with real programs: an Icecast radio on
+// loopback, the desktop's ".pls" handler through xdg-open, a headless
+// Audacious as the player, and the real main window driving it.
+class ControlEndToEndTest final : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir workspace_;
+    std::unique_ptr<PrivateSessionBus> bus_;
+    IcecastStreamFixture radio_;
+    AudaciousFixture audacious_;
+
+    QDBusConnection Bus() const { return QDBusConnection(kConnection); }
+
+    // Read straight from Audacious over D-Bus, not through the program.
+    QVariant PlayerProperty(const QString& name) const
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.mpris.MediaPlayer2.audacious"),
+            QStringLiteral("/org/mpris/MediaPlayer2"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
+        const QDBusMessage reply = Bus().call(get, QDBus::Block, 2000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return {};
+        return reply.arguments().constFirst().value<QDBusVariant>().variant();
+    }
+    QString Status() const { return PlayerProperty(QStringLiteral("PlaybackStatus")).toString(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!IcecastStreamFixture::IsInstalled() || !AudaciousFixture::IsInstalled())
+            QSKIP("icecast2, ezstream, sox, lame or audacious is missing");
+        QVERIFY(workspace_.isValid());
+        bus_ = std::make_unique<PrivateSessionBus>();
+        QVERIFY(bus_->IsRunning());
+        QVERIFY(bus_->Connect(kConnection).isConnected());
+        // The launcher xdg-open starts, and the Audacious it wakes, must meet
+        // the test's player on the test's bus, and find the test's own
+        // ".pls" association.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_->Address().toUtf8());
+        const QString config = workspace_.path() + QStringLiteral("/config");
+        QVERIFY(QDir().mkpath(config));
+        QVERIFY(WriteFile(config + QStringLiteral("/mimeapps.list"),
+                          "[Default Applications]\naudio/x-scpls=audacious.desktop\n"));
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+
+        QVERIFY2(radio_.Start(60000), qPrintable(radio_.Diagnostics()));
+        QVERIFY2(audacious_.Start(bus_->Address(), Bus(), 60000), qPrintable(audacious_.Output()));
+    }
+
+    void cleanupTestCase()
+    {
+        audacious_.Stop();
+        radio_.Stop();
+        QDBusConnection::disconnectFromBus(kConnection);
+    }
+
+    // Listening to an installed station on the real window ends with the
+    // stream's true figures, all green, and the transport buttons and the
+    // volume bar change the player's real state.
+    void listenAndControlARealStation()
+    {
+        const FixedPaths paths = FixedPaths::Under(workspace_.path() + QStringLiteral("/root"));
+        paths.CreateFolders();
+        QVERIFY(WriteFile(paths.catalogueFile, "[0]\nnumer=0\nnazwa=Loopback FM\nopis=A tone\n"));
+        QVERIFY(WriteFile(paths.PlaylistFile(0),
+                          "[playlist]\nnumberofentries=1\nFile1=" + radio_.Url().toUtf8() +
+                              "\nTitle1=Loopback FM\nLength1=-1\nVersion=2\n"));
+
+        platform::XdgShell shell;
+        platform::MprisWindowMessages messages(Bus());
+        FakeUrlDownload download;
+        Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
+                                          messages, download});
+        Ui::Ttunely& ui = window.form();
+        window.show();
+        QVERIFY(RunLoopUntil([&] { return !ui.startup->isChecked() && window.winamp().Found(); },
+                             20000));
+        QCOMPARE(ui.list->count(), 1);
+
+        ui.silnik->setActivePage(QStringLiteral("Installed radios"));
+        ui.list->item(0)->setSelected(true);
+        QTest::mouseClick(ui.wybraneradiobtn, Qt::LeftButton);
+        QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
+        QCOMPARE(ui.aktnazwa->text(), QStringLiteral("Loopback FM"));
+        QCOMPARE(ui.aktopis->text(), QStringLiteral("A tone"));
+
+        // The window's own 3 s timer brings the figures in once the stream plays.
+        const bool figures = RunLoopUntil(
+            [&] {
+                return ui.brate->text() == QLatin1String("128") &&
+                       ui.srate->text() == QLatin1String("44") &&
+                       ui.channels->text() == QLatin1String("2");
+            },
+            60000);
+        QVERIFY2(figures, qPrintable(ui.brate->text() + ' ' + ui.srate->text() + ' ' +
+                                     ui.channels->text() + " status " + Status()));
+        for (const QLabel* label : {ui.brate, ui.srate, ui.channels})
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        const QByteArray shots = qgetenv("WAVEDOCK_SHOTS_DIR");
+        if (!shots.isEmpty())
+            window.grab().save(QString::fromLocal8Bit(shots) + "/control-readings.png");
+
+        QTest::mouseClick(ui.SpeedButton2, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Paused"), 10000);
+        QTest::mouseClick(ui.SpeedButton1, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Playing"), 10000);
+
+        ui.glosnosc->setValue(51);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qAbs(PlayerProperty(QStringLiteral("Volume")).toDouble() - 51 / 255.0) < 0.02, 10000);
+        ui.glosnosc->setValue(255);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qAbs(PlayerProperty(QStringLiteral("Volume")).toDouble() - 1.0) < 0.02, 10000);
+
+        QTest::mouseClick(ui.SpeedButton3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Stopped"), 10000);
+        QVERIFY(RunLoopUntil([&] { return ui.brate->text() == QLatin1String("0"); }, 15000));
+        QCOMPARE(ui.brate->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    Application app(argc, argv);
+    ControlEndToEndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "control_e2e_test.moc"
