@@ -47,7 +47,7 @@ void ShowReading(QLabel& label, int rightEdge, qint32 value, readings::Band band
 ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent)
     : QObject(parent), m_widgets(widgets), m_context(std::move(context)),
       m_brateRight(RightEdge(widgets.brate)), m_srateRight(RightEdge(widgets.srate)),
-      m_channelsRight(RightEdge(widgets.channels))
+      m_channelsRight(RightEdge(widgets.channels)), m_listViewport(widgets.list->viewport())
 {
     connect(m_widgets.SpeedButton1, &QToolButton::clicked, this, &ControlPage::SpeedButton1Click);
     connect(m_widgets.SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
@@ -64,7 +64,7 @@ ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext conte
 
 bool ControlPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_widgets.list->viewport() && event->type() == QEvent::MouseButtonDblClick)
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_listViewport)
         wybraneradiobtnClick();
     return QObject::eventFilter(watched, event);
 }

@@ -80,4 +80,6 @@ private:
     int m_brateRight;
     int m_srateRight;
     int m_channelsRight;
+    // Compared by address only: while the list is being destroyed it must not be asked.
+    const QObject* m_listViewport;
 };
