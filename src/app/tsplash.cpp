@@ -31,6 +31,12 @@ Tsplash::Tsplash(QWidget* owner)
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &Tsplash::Timer1Timer);
     Timer1->start();
+
+    // The owner's native window is made anew when its browser first needs
+    // OpenGL, and lands on top; without a window manager to keep this one
+    // above, it has to climb back itself.
+    if (owner)
+        owner->installEventFilter(this);
 }
 
 Tsplash::~Tsplash() = default;
@@ -39,6 +45,13 @@ void Tsplash::Timer1Timer()
 {
     Timer1->stop();
     close();
+}
+
+bool Tsplash::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+        QTimer::singleShot(0, this, &QWidget::raise);
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tsplash::showEvent(QShowEvent* event)
