@@ -21,10 +21,12 @@ build: configure
 run: build
 	$(BUILD_DIR)/src/app/wavedock
 
+# The whole suite, then the same suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, so the sanitizer build never goes stale.
 test: build
 	bash scripts/run-tests $(BUILD_DIR)
+	$(MAKE) test-asan
 
-# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DWAVEDOCK_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
