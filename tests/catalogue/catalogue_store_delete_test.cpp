@@ -1,6 +1,7 @@
 #include "catalogue_store.h"
 #include "file_operations.h"
 #include "ini_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,25 +51,12 @@ void DeleteSlotBySlot(const FixedPaths& paths, int deleted)
     }
 }
 
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QMap<QString, QByteArray> Playlists(const FixedPaths& paths)
 {
     QMap<QString, QByteArray> playlists;
     const QDir folder(paths.radiosFolder);
     for (const QString& name : folder.entryList(QDir::Files)) {
-        playlists.insert(name, ReadBytes(folder.filePath(name)));
+        playlists.insert(name, ReadBytesOrMissing(folder.filePath(name)));
     }
     return playlists;
 }
@@ -140,9 +128,10 @@ private Q_SLOTS:
         CatalogueStore(batched).DeleteStation(deleted);
         DeleteSlotBySlot(slotBySlot, deleted);
 
-        QCOMPARE(ReadBytes(batched.catalogueFile), ReadBytes(slotBySlot.catalogueFile));
+        QCOMPARE(ReadBytesOrMissing(batched.catalogueFile),
+                 ReadBytesOrMissing(slotBySlot.catalogueFile));
         QCOMPARE(Playlists(batched), Playlists(slotBySlot));
-        QVERIFY(ReadBytes(batched.catalogueFile) != catalogue ||
+        QVERIFY(ReadBytesOrMissing(batched.catalogueFile) != catalogue ||
                 Playlists(batched) != playlistsBefore);
     }
 };

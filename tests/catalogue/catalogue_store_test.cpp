@@ -1,5 +1,6 @@
 #include "catalogue_store.h"
 #include "error.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,19 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A dense catalogue of `count` stations as the program writes it.
 QByteArray Catalogue(int count)
@@ -96,9 +84,9 @@ private Q_SLOTS:
         DownloadPlaylist("jazz playlist");
         QCOMPARE(m_store->InstallStation(QStringLiteral("Jazz"), QStringLiteral("Smooth")),
                  CatalogueStore::InstallResult::Installed);
-        QCOMPARE(ReadBytes(m_paths.catalogueFile),
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile),
                  QByteArray("[0]\nnumer=0\nnazwa=Jazz\nopis=Smooth\n"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(0)), QByteArray("jazz playlist"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("jazz playlist"));
         QVERIFY(!QFile::exists(m_paths.temporaryPlaylist));
         QCOMPARE(m_store->StationRows(), QStringList{QStringLiteral("0) Jazz - Smooth")});
         QCOMPARE(m_store->StationName(0), QStringLiteral("Jazz"));
@@ -113,10 +101,11 @@ private Q_SLOTS:
         DownloadPlaylist("tenth");
         QCOMPARE(m_store->InstallStation(QStringLiteral(" Blank  name "), QString()),
                  CatalogueStore::InstallResult::Installed);
-        QVERIFY(ReadBytes(m_paths.catalogueFile)
+        QVERIFY(ReadBytesOrMissing(m_paths.catalogueFile)
                     .endsWith("[10]\nnumer=10\nnazwa= Blank  name \nopis=\n"));
-        QCOMPARE(ReadBytes(m_root->filePath(QStringLiteral("data/wavedock/Radios/10.pls"))),
-                 QByteArray("tenth"));
+        QCOMPARE(
+            ReadBytesOrMissing(m_root->filePath(QStringLiteral("data/wavedock/Radios/10.pls"))),
+            QByteArray("tenth"));
         const QStringList rows = m_store->StationRows();
         QCOMPARE(rows.size(), 11);
         QCOMPARE(rows[9], QStringLiteral("9) Station 9 - About 9"));
@@ -146,7 +135,7 @@ private Q_SLOTS:
                  CatalogueStore::InstallResult::Installed);
         QCOMPARE(m_store->StationName(4), QStringLiteral("Four"));
         QCOMPARE(m_store->StationDescription(4), QStringLiteral("d"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(4)), QByteArray("four"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(4)), QByteArray("four"));
     }
 
     // A playlist that cannot be moved leaves no station behind and the download in place for
@@ -158,9 +147,9 @@ private Q_SLOTS:
         DownloadPlaylist("fresh playlist");
         QCOMPARE(m_store->InstallStation(QStringLiteral("New"), QStringLiteral("d")),
                  CatalogueStore::InstallResult::PlaylistNotMoved);
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(5));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(5)), QByteArray("stale playlist"));
-        QCOMPARE(ReadBytes(m_paths.temporaryPlaylist), QByteArray("fresh playlist"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(5));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(5)), QByteArray("stale playlist"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("fresh playlist"));
 
         QVERIFY(QFile::remove(m_paths.temporaryPlaylist));
         QVERIFY(QFile::remove(m_paths.PlaylistFile(5)));
@@ -178,8 +167,8 @@ private Q_SLOTS:
         DownloadPlaylist("one too many");
         QCOMPARE(m_store->InstallStation(QStringLiteral("Extra"), QString()),
                  CatalogueStore::InstallResult::CatalogueFull);
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(CatalogueStore::kSlotCount));
-        QCOMPARE(ReadBytes(m_paths.temporaryPlaylist), QByteArray("one too many"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(CatalogueStore::kSlotCount));
+        QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("one too many"));
         QCOMPARE(m_store->StationRows().size(), 501);
         QCOMPARE(m_store->StationRows().last(), QStringLiteral("500) Station 500 - About 500"));
     }
@@ -195,15 +184,16 @@ private Q_SLOTS:
         m_store->DeleteStation(0);
         QCOMPARE(m_store->StationRows(),
                  (QStringList{QStringLiteral("0) S1 - D1"), QStringLiteral("1) S2 - D2")}));
-        QCOMPARE(ReadBytes(m_paths.catalogueFile),
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile),
                  QByteArray("[0]\nnumer=0\nnazwa=S1\nopis=D1\n[1]\nnumer=1\nnazwa=S2\nopis=D2\n"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(0)), QByteArray("playlist 1"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(1)), QByteArray("playlist 2"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("playlist 1"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(1)), QByteArray("playlist 2"));
         QVERIFY(!QFile::exists(m_paths.PlaylistFile(2)));
 
         // The last row goes alone.
         m_store->DeleteStation(1);
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), QByteArray("[0]\nnumer=0\nnazwa=S1\nopis=D1\n"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile),
+                 QByteArray("[0]\nnumer=0\nnazwa=S1\nopis=D1\n"));
         QCOMPARE(QDir(m_paths.radiosFolder).entryList(QDir::Files), QStringList{"0.pls"});
     }
 
@@ -215,7 +205,7 @@ private Q_SLOTS:
             WriteBytes(m_paths.PlaylistFile(slot), QByteArray::number(slot));
         }
         m_store->DeleteStation(500);
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(500));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(500));
         QVERIFY(!QFile::exists(m_paths.PlaylistFile(500)));
 
         WriteBytes(m_paths.catalogueFile, Catalogue(CatalogueStore::kSlotCount));
@@ -225,7 +215,7 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 500);
         QCOMPARE(rows.first(), QStringLiteral("0) Station 1 - About 1"));
         QCOMPARE(rows.last(), QStringLiteral("499) Station 500 - About 500"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(499)), QByteArray("500"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(499)), QByteArray("500"));
         QVERIFY(!QFile::exists(m_paths.PlaylistFile(500)));
         QCOMPARE(m_store->StationName(500), QStringLiteral("Error"));
     }
@@ -239,8 +229,8 @@ private Q_SLOTS:
         QCOMPARE(m_store->StationDescription(1), QStringLiteral("Fresh"));
         QByteArray expected = Catalogue(3);
         expected.replace("opis=About 1", "opis=Fresh");
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), expected);
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(1)), QByteArray("one"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), expected);
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(1)), QByteArray("one"));
 
         m_store->SetStationDescription(2, QString());
         QCOMPARE(m_store->StationRows().last(), QStringLiteral("2) Station 2 - "));
@@ -254,8 +244,8 @@ private Q_SLOTS:
         m_store->DeleteStation(-1);
         m_store->DeleteStation(501);
         m_store->SetStationDescription(-1, QStringLiteral("x"));
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(3));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(0)), QByteArray("zero"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(3));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("zero"));
     }
 
     // A catalogue that cannot be written raises "Unable to write to <path>" and moves no file.
@@ -268,7 +258,7 @@ private Q_SLOTS:
                             m_paths.catalogueFile);
         ExpectUnableToWrite([&] { m_store->SetStationDescription(0, QStringLiteral("x")); },
                             m_paths.catalogueFile);
-        QCOMPARE(ReadBytes(m_paths.temporaryPlaylist), QByteArray("kept"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("kept"));
         QVERIFY(m_store->StationRows().isEmpty());
 
         // A deletion whose catalogue write fails leaves every playlist where it was.
@@ -280,9 +270,9 @@ private Q_SLOTS:
             const FileSizeLimit limit(1024);
             ExpectUnableToWrite([&] { m_store->DeleteStation(0); }, m_paths.catalogueFile);
         }
-        QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(100));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(0)), QByteArray("zero"));
-        QCOMPARE(ReadBytes(m_paths.PlaylistFile(1)), QByteArray("one"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(100));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("zero"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(1)), QByteArray("one"));
 
         // A folder that forbids writing (root writes anywhere, so only checked for others).
         if (::geteuid() != 0) {
@@ -292,7 +282,7 @@ private Q_SLOTS:
                                 m_paths.catalogueFile);
             QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner));
-            QCOMPARE(ReadBytes(m_paths.catalogueFile), Catalogue(100));
+            QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(100));
         }
     }
 

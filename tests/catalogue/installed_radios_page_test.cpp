@@ -5,6 +5,7 @@
 #include "main_window_fixture.h"
 #include "message_box_catcher.h"
 #include "tabbed_notebook.h"
+#include "test_files.h"
 #include "tnowyopis.h"
 #include "ui_nowyopis.h"
 
@@ -17,12 +18,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList Rows(const QListWidget& list)
 {

@@ -4,6 +4,7 @@
 #include "main_window_fixture.h"
 #include "message_box_catcher.h"
 #include "tabbed_notebook.h"
+#include "test_files.h"
 #include "tnoweradio.h"
 #include "ui_noweradio.h"
 
@@ -15,19 +16,6 @@
 namespace {
 
 const QByteArray kDownloaded = "[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/new\n";
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 } // namespace
 

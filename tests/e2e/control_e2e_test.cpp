@@ -7,6 +7,7 @@
 #include "mpris_window_messages.h"
 #include "private_session_bus.h"
 #include "stream_fixture.h"
+#include "test_files.h"
 #include "ttunely.h"
 #include "ui_tunely.h"
 #include "xdg_shell.h"
@@ -21,12 +22,6 @@
 namespace {
 
 const QString kConnection = QStringLiteral("control-e2e");
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 } // namespace
 

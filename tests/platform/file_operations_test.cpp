@@ -1,4 +1,5 @@
 #include "file_operations.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,19 +10,6 @@
 namespace {
 
 using Rename = std::function<bool(const QString&, const QString&)>;
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -51,16 +39,16 @@ private Q_SLOTS:
         WriteBytes(installed, "old playlist");
 
         QVERIFY(!rename(temporary, installed));
-        QCOMPARE(ReadBytes(temporary), QByteArray("new playlist"));
-        QCOMPARE(ReadBytes(installed), QByteArray("old playlist"));
+        QCOMPARE(ReadBytesOrMissing(temporary), QByteArray("new playlist"));
+        QCOMPARE(ReadBytesOrMissing(installed), QByteArray("old playlist"));
 
         QVERIFY(!rename(temporary, dir.filePath(QStringLiteral("Radios/6.pls"))));
-        QCOMPARE(ReadBytes(temporary), QByteArray("new playlist"));
+        QCOMPARE(ReadBytesOrMissing(temporary), QByteArray("new playlist"));
 
         const QString free = dir.filePath(QStringLiteral("6.pls"));
         QVERIFY(rename(temporary, free));
         QVERIFY(!QFile::exists(temporary));
-        QCOMPARE(ReadBytes(free), QByteArray("new playlist"));
+        QCOMPARE(ReadBytesOrMissing(free), QByteArray("new playlist"));
 
         QVERIFY(!rename(temporary, dir.filePath(QStringLiteral("7.pls"))));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("7.pls"))));

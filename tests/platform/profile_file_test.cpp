@@ -1,4 +1,5 @@
 #include "profile_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,19 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 

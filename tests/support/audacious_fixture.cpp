@@ -1,5 +1,7 @@
 #include "audacious_fixture.h"
 
+#include "test_files.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
@@ -12,12 +14,6 @@
 namespace {
 
 const QString mprisName = QStringLiteral("org.mpris.MediaPlayer2.audacious");
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 } // namespace
 
