@@ -2,10 +2,9 @@
 
 #include "ui_splash.h"
 #include "window_fonts.h"
+#include "window_placement.h"
 
 #include <QBitmap>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -57,9 +56,5 @@ bool Tsplash::eventFilter(QObject* watched, QEvent* event)
 void Tsplash::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }

@@ -1,11 +1,10 @@
 #include "fixed_dialog.h"
 
 #include "window_fonts.h"
+#include "window_placement.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 
 FixedDialog::FixedDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -28,11 +27,7 @@ void FixedDialog::finishLayout()
 void FixedDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->geometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
 }
 
 void FixedDialog::keyPressEvent(QKeyEvent* event)

@@ -2,10 +2,9 @@
 
 #include "application.h"
 #include "error.h"
+#include "window_placement.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 namespace {
 
@@ -15,11 +14,7 @@ void ShowCentredBox(QMessageBox::Icon icon, const QString& text)
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(screen->geometry().center());
-        box.move(frame.topLeft());
-    }
+    CentreOnScreen(box);
     box.exec();
 }
 
