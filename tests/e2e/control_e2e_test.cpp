@@ -40,18 +40,10 @@ private:
 
     QDBusConnection Bus() const { return QDBusConnection(kConnection); }
 
-    // Read straight from Audacious over D-Bus, not through the program.
+    // Read straight from Audacious, not through the code under test.
     QVariant PlayerProperty(const QString& name) const
     {
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            QStringLiteral("org.mpris.MediaPlayer2.audacious"),
-            QStringLiteral("/org/mpris/MediaPlayer2"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
-        const QDBusMessage reply = Bus().call(get, QDBus::Block, 2000);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return {};
-        return reply.arguments().constFirst().value<QDBusVariant>().variant();
+        return AudaciousFixture::PlayerProperty(Bus(), name);
     }
     QString Status() const { return PlayerProperty(QStringLiteral("PlaybackStatus")).toString(); }
 

@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -20,6 +21,18 @@ const QString mprisName = QStringLiteral("org.mpris.MediaPlayer2.audacious");
 AudaciousFixture::~AudaciousFixture()
 {
     Stop();
+}
+
+QVariant AudaciousFixture::PlayerProperty(const QDBusConnection& bus, const QString& name)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        mprisName, QStringLiteral("/org/mpris/MediaPlayer2"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().constFirst().value<QDBusVariant>().variant();
 }
 
 bool AudaciousFixture::IsInstalled()

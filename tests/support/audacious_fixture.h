@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVariant>
 
 // A real Audacious for tests: started headless on a given bus with a home and
 // XDG folders of its own and ALSA's null device for sound, stopped with this
@@ -29,6 +30,9 @@ public:
     QString Output() const { return output_; }
     // Appends a file or URL to its playlist through its own interface.
     bool Enqueue(const QDBusConnection& bus, const QString& url);
+    // One MPRIS player property read straight from Audacious, bypassing the
+    // code under test; invalid when it does not answer.
+    static QVariant PlayerProperty(const QDBusConnection& bus, const QString& name);
 
 private:
     QTemporaryDir home_;

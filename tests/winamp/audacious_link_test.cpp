@@ -24,18 +24,10 @@ private:
 
     QDBusConnection Client() const { return QDBusConnection(QStringLiteral("audacious-client")); }
 
-    // Read straight from Audacious, not through the layer under test.
+    // Read straight from Audacious, not through the code under test.
     QVariant PlayerProperty(const QString& name) const
     {
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            QStringLiteral("org.mpris.MediaPlayer2.audacious"),
-            QStringLiteral("/org/mpris/MediaPlayer2"),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
-        const QDBusMessage reply = Client().call(get);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return {};
-        return reply.arguments().constFirst().value<QDBusVariant>().variant();
+        return AudaciousFixture::PlayerProperty(Client(), name);
     }
     QString Status() const { return PlayerProperty(QStringLiteral("PlaybackStatus")).toString(); }
 
