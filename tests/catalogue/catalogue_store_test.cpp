@@ -160,17 +160,26 @@ private Q_SLOTS:
                  QStringLiteral("Error while installing file. Please try again."));
     }
 
-    // With all 501 slots taken an install writes nothing and leaves the download alone.
-    void fullCatalogueTakesNoMore()
+    // The last free slot is 500: an install lands there and lists 501 rows; then an install
+    // writes nothing and leaves the download alone.
+    void installFillsSlot500ThenTheCatalogueIsFull()
     {
-        WriteBytes(m_paths.catalogueFile, Catalogue(CatalogueStore::kSlotCount));
+        WriteBytes(m_paths.catalogueFile, Catalogue(CatalogueStore::kSlotCount - 1));
+        DownloadPlaylist("last one");
+        QCOMPARE(
+            m_store->InstallStation(QStringLiteral("Station 500"), QStringLiteral("About 500")),
+            CatalogueStore::InstallResult::Installed);
+        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(CatalogueStore::kSlotCount));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(500)), QByteArray("last one"));
+        QCOMPARE(m_store->StationRows().size(), 501);
+        QCOMPARE(m_store->StationRows().last(), QStringLiteral("500) Station 500 - About 500"));
+
         DownloadPlaylist("one too many");
         QCOMPARE(m_store->InstallStation(QStringLiteral("Extra"), QString()),
                  CatalogueStore::InstallResult::CatalogueFull);
         QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(CatalogueStore::kSlotCount));
         QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("one too many"));
         QCOMPARE(m_store->StationRows().size(), 501);
-        QCOMPARE(m_store->StationRows().last(), QStringLiteral("500) Station 500 - About 500"));
     }
 
     // Deleting row 0 of three moves the others down with their playlists; the deleted playlist is

@@ -4,6 +4,8 @@
 #include "message_box_catcher.h"
 #include "message_boxes.h"
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -83,8 +85,13 @@ private Q_SLOTS:
             QObject::connect(Application::instance(), &Application::idle, [&] { ++passes; });
         QVERIFY(RunLoopUntil([&] { return passes >= 1; }));
 
-        // Sit still for half a second: the only wake-ups are this timer's.
+        // Sit still for half a second: only this timer wakes the loop on purpose, but a busy
+        // machine or the display may wake it more often. The property is per wake-up: every
+        // tick gives a pass, and no wake-up gives more than one.
         passes = 0;
+        int wakes = 0;
+        auto wakeCount = QObject::connect(QAbstractEventDispatcher::instance(),
+                                          &QAbstractEventDispatcher::awake, [&] { ++wakes; });
         rusage before{};
         getrusage(RUSAGE_SELF, &before);
         QTimer still;
@@ -101,9 +108,13 @@ private Q_SLOTS:
         rusage after{};
         getrusage(RUSAGE_SELF, &after);
         QObject::disconnect(connection);
+        QObject::disconnect(wakeCount);
 
-        QVERIFY2(passes >= ticks && passes <= 3 * ticks + 3,
-                 qPrintable(QStringLiteral("%1 idle passes for %2 ticks").arg(passes).arg(ticks)));
+        QVERIFY2(passes >= ticks - 1 && passes <= wakes + 1,
+                 qPrintable(QStringLiteral("%1 idle passes for %2 ticks and %3 wake-ups")
+                                .arg(passes)
+                                .arg(ticks)
+                                .arg(wakes)));
         const auto cpuMicros = [](const rusage& r) {
             return qint64(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
                    r.ru_stime.tv_usec;
