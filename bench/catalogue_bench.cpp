@@ -2,6 +2,7 @@
 // 501-station catalogue with names and descriptions as people type them.
 
 #include "catalogue_store.h"
+#include "catalogue_writer.h"
 #include "fixed_paths.h"
 
 #include <QCoreApplication>
@@ -40,25 +41,12 @@ QString Description(int slot)
 // The catalogue as the program writes it, with one playlist file per station.
 void MakeCatalogue(const FixedPaths& paths, int stations)
 {
-    QByteArray text;
-    for (int slot = 0; slot < stations; ++slot) {
-        text += QStringLiteral("[%1]\nnumer=%1\nnazwa=%2\nopis=%3\n")
-                    .arg(slot)
-                    .arg(Name(slot), Description(slot))
-                    .toUtf8();
-    }
-    QFile catalogue(paths.catalogueFile);
-    catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    catalogue.write(text);
-    catalogue.close();
-    for (int slot = 0; slot < CatalogueStore::kSlotCount; ++slot) {
+    for (int slot = stations; slot < CatalogueStore::kSlotCount; ++slot)
         QFile::remove(paths.PlaylistFile(slot));
-    }
-    for (int slot = 0; slot < stations; ++slot) {
-        QFile playlist(paths.PlaylistFile(slot));
-        playlist.open(QIODevice::WriteOnly);
-        playlist.write("[playlist]\nNumberOfEntries=1\nFile1=http://127.0.0.1:8000/stream\n");
-    }
+    QList<QPair<QString, QString>> entries;
+    for (int slot = 0; slot < stations; ++slot)
+        entries.append({Name(slot), Description(slot)});
+    WriteDenseCatalogue(paths, entries);
 }
 
 // Runs `operation` `runs` times, each after `prepare`, and prints the times.

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "application_title.h"
 #include "idle_event.h"
 #include "message_boxes.h"
 
@@ -8,11 +9,16 @@
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv), m_idleEvent(new IdleEvent(this))
 {
+    SetApplicationTitle(m_title);
     // Handlers connected to idle() run outside any event delivery, so guard them here.
     connect(m_idleEvent, &IdleEvent::idle, this, [this] { RunGuarded([this] { Q_EMIT idle(); }); });
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    // Without an application object the title is the default again.
+    SetApplicationTitle(QStringLiteral("Wavedock"));
+}
 
 Application* Application::instance()
 {
@@ -21,13 +27,13 @@ Application* Application::instance()
 
 QString Application::Title()
 {
-    const Application* app = instance();
-    return app ? app->title() : QStringLiteral("Wavedock");
+    return ApplicationTitle();
 }
 
 void Application::setTitle(const QString& title)
 {
     m_title = title;
+    SetApplicationTitle(title);
 }
 
 void Application::Terminate()

@@ -1,6 +1,6 @@
 #include "message_boxes.h"
 
-#include "application.h"
+#include "application_title.h"
 #include "error.h"
 #include "window_placement.h"
 
@@ -10,7 +10,7 @@ namespace {
 
 void ShowCentredBox(QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, Application::Title(), text, QMessageBox::Ok);
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.adjustSize();

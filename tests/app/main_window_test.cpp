@@ -2,6 +2,7 @@
 #include "event_loop_wait.h"
 #include "main_window_fixture.h"
 #include "tabbed_notebook.h"
+#include "test_main.h"
 #include "tsplash.h"
 
 #include <QBitmap>
@@ -209,12 +210,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(MainWindowTest)
 
 #include "main_window_test.moc"

@@ -4,6 +4,7 @@
 #include "fake_url_download.h"
 #include "fake_web_browser.h"
 #include "message_box_catcher.h"
+#include "test_main.h"
 #include "tnowyurl.h"
 #include "ui_nowyurl.h"
 
@@ -232,12 +233,6 @@ void BrowserPageTest::secondCaptureDuringFirstDoesNotOverwriteItsPlaylist()
     QCOMPARE(m_installs, 2);
 }
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    BrowserPageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(BrowserPageTest)
 
 #include "browser_page_test.moc"

@@ -8,6 +8,7 @@
 #include "fixture_http_server.h"
 #include "message_box_catcher.h"
 #include "network_url_download.h"
+#include "test_main.h"
 #include "tnowyurl.h"
 #include "twebbrowser.h"
 #include "ui_nowyurl.h"
@@ -219,12 +220,6 @@ void PlaylistCaptureTest::typedAddressesAndFramesAreCapturedToo()
     QVERIFY(m_boxes->texts().isEmpty());
 }
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    PlaylistCaptureTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(PlaylistCaptureTest)
 
 #include "playlist_capture_test.moc"

@@ -4,6 +4,7 @@
 #include "error.h"
 #include "fixture_http_server.h"
 #include "message_box_catcher.h"
+#include "test_main.h"
 #include "twebbrowser.h"
 
 #include <QEventLoop>
@@ -248,11 +249,6 @@ void TWebBrowserTest::newWindowLinksOpenInTheSameBrowser()
     QCOMPARE(m_seen.last(), m_server->url("/counter"));
 }
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    TWebBrowserTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(TWebBrowserTest)
 
 #include "twebbrowser_test.moc"

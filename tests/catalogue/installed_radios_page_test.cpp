@@ -6,6 +6,7 @@
 #include "message_box_catcher.h"
 #include "tabbed_notebook.h"
 #include "test_files.h"
+#include "test_main.h"
 #include "tnowyopis.h"
 #include "ui_nowyopis.h"
 
@@ -216,12 +217,6 @@ private:
     std::unique_ptr<MainWindowFixture> m_fixture;
 };
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    InstalledRadiosPageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(InstalledRadiosPageTest)
 
 #include "installed_radios_page_test.moc"

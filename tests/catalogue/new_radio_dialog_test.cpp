@@ -5,6 +5,7 @@
 #include "message_box_catcher.h"
 #include "tabbed_notebook.h"
 #include "test_files.h"
+#include "test_main.h"
 #include "tnoweradio.h"
 #include "ui_noweradio.h"
 
@@ -174,12 +175,6 @@ private:
     std::unique_ptr<Tnoweradio> m_dialog;
 };
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    NewRadioDialogTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(NewRadioDialogTest)
 
 #include "new_radio_dialog_test.moc"

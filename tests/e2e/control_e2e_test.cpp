@@ -8,6 +8,7 @@
 #include "private_session_bus.h"
 #include "stream_fixture.h"
 #include "test_files.h"
+#include "test_main.h"
 #include "ttunely.h"
 #include "ui_tunely.h"
 #include "xdg_shell.h"
@@ -142,12 +143,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    ControlEndToEndTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(ControlEndToEndTest)
 
 #include "control_e2e_test.moc"

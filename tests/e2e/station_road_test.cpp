@@ -10,6 +10,7 @@
 #include "recording_shell.h"
 #include "recording_window_messages.h"
 #include "tabbed_notebook.h"
+#include "test_main.h"
 #include "tnoweradio.h"
 #include "ttunely.h"
 #include "twebbrowser.h"
@@ -111,12 +112,6 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     QCOMPARE(ui.aktopis->text(), QStringLiteral("All the way"));
 }
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    StationRoadTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(StationRoadTest)
 
 #include "station_road_test.moc"

@@ -3,6 +3,7 @@
 #include "event_loop_wait.h"
 #include "message_box_catcher.h"
 #include "message_boxes.h"
+#include "test_main.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
@@ -141,11 +142,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    ApplicationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(ApplicationTest)
 
 #include "application_test.moc"

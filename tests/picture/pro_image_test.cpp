@@ -7,6 +7,7 @@
 #include "jpeg_image.h"
 #include "picture_samples.h"
 #include "pro_image.h"
+#include "test_main.h"
 #include "ui_picture_gallery.h"
 
 #include <QEnterEvent>
@@ -455,10 +456,5 @@ void ProImageTest::designerFormLoadsPictures()
     QCOMPARE(ui.ProImage3->PictureFile(), QStringLiteral(":/pictures/header.jpg"));
 }
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    ProImageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(ProImageTest)
 #include "pro_image_test.moc"

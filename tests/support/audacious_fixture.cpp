@@ -1,5 +1,6 @@
 #include "audacious_fixture.h"
 
+#include "end_process.h"
 #include "test_files.h"
 
 #include <QDBusConnectionInterface>
@@ -78,11 +79,7 @@ void AudaciousFixture::Stop()
 {
     if (process_.state() == QProcess::NotRunning)
         return;
-    process_.terminate();
-    if (!process_.waitForFinished(10000)) {
-        process_.kill();
-        process_.waitForFinished(10000);
-    }
+    EndProcess(process_, 10000);
     output_ = QString::fromLocal8Bit(process_.readAll());
 }
 

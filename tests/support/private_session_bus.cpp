@@ -1,5 +1,7 @@
 #include "private_session_bus.h"
 
+#include "end_process.h"
+
 PrivateSessionBus::PrivateSessionBus()
 {
     daemon_.setProgram(QStringLiteral("dbus-daemon"));
@@ -17,13 +19,7 @@ PrivateSessionBus::PrivateSessionBus()
 
 PrivateSessionBus::~PrivateSessionBus()
 {
-    if (daemon_.state() == QProcess::NotRunning)
-        return;
-    daemon_.terminate();
-    if (!daemon_.waitForFinished(5000)) {
-        daemon_.kill();
-        daemon_.waitForFinished(5000);
-    }
+    EndProcess(daemon_);
 }
 
 QDBusConnection PrivateSessionBus::Connect(const QString& connectionName) const

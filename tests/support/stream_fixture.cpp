@@ -1,6 +1,7 @@
 #include "stream_fixture.h"
 
 #include "audacious_fixture.h"
+#include "end_process.h"
 #include "event_loop_wait.h"
 
 #include <QDir>
@@ -28,17 +29,6 @@ int FreePort()
 {
     QTcpServer probe;
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-void End(QProcess& process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
 }
 
 } // namespace
@@ -170,8 +160,8 @@ bool IcecastStreamFixture::MountAnswers() const
 void IcecastStreamFixture::Stop()
 {
     // The source first, so the server sees it leave before it goes itself.
-    End(ezstream_);
-    End(icecast_);
+    EndProcess(ezstream_);
+    EndProcess(icecast_);
 }
 
 QString IcecastStreamFixture::Url() const

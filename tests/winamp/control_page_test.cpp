@@ -1,5 +1,6 @@
 #include "application.h"
 #include "catalogue_store.h"
+#include "catalogue_writer.h"
 #include "control_page.h"
 #include "fake_web_browser.h"
 #include "fixed_paths.h"
@@ -7,10 +8,10 @@
 #include "message_box_catcher.h"
 #include "recording_shell.h"
 #include "recording_window_messages.h"
+#include "test_main.h"
 #include "winamp_link.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -65,15 +66,10 @@ struct PageFixture
     // installed-radios page lists them.
     void WriteCatalogue(const QStringList& names)
     {
-        paths.CreateFolders();
-        QFile file(paths.catalogueFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        for (int slot = 0; slot < names.size(); ++slot)
-            file.write(QStringLiteral("[%1]\nnumer=%1\nnazwa=%2\nopis=About %2\n")
-                           .arg(slot)
-                           .arg(names[slot])
-                           .toUtf8());
-        file.close();
+        QList<QPair<QString, QString>> stations;
+        for (const QString& name : names)
+            stations.append({name, QStringLiteral("About ") + name});
+        WriteDenseCatalogue(paths, stations);
         widgets.list->clear();
         widgets.list->addItems(catalogue.StationRows());
     }
@@ -289,12 +285,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    Application app(argc, argv);
-    ControlPageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(ControlPageTest)
 
 #include "control_page_test.moc"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QUrl>
 
-// Runs scripts/fixture-http-server on loopback for the life of the object.
+// Runs tests/support/fixture-http-server on loopback for the life of the object.
 class FixtureHttpServer final
 {
 public:

@@ -4,6 +4,7 @@
 #include "download_progress_dialog.h"
 #include "fixture_http_server.h"
 #include "network_url_download.h"
+#include "test_main.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -258,11 +259,6 @@ void UrlDownloadTest::cancelAfterTheEndDoesNothing()
     QCOMPARE(download.DownloadToFile(m_server->url("/station.pls"), target()), int(DownloadOk));
 }
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    UrlDownloadTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(UrlDownloadTest)
 
 #include "url_download_test.moc"

@@ -1,5 +1,7 @@
 #include "fixture_http_server.h"
 
+#include "end_process.h"
+
 #include <QDeadlineTimer>
 
 #ifndef FIXTURE_HTTP_SERVER
@@ -27,13 +29,7 @@ FixtureHttpServer::FixtureHttpServer(const QString& streamUrl)
 
 FixtureHttpServer::~FixtureHttpServer()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    EndProcess(m_process);
 }
 
 QString FixtureHttpServer::url(const QString& path) const
