@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -51,8 +50,7 @@ double WorstHungTickMilliseconds(WinampLink& link)
     ControlWidgets widgets{new QToolButton(&form), new QToolButton(&form), new QToolButton(&form),
                            new QToolButton(&form), new QSlider(&form),     new QPushButton(&form),
                            new QLineEdit(&form),   new QLineEdit(&form),   new QLabel(&form),
-                           new QLabel(&form),      new QLabel(&form),      new QListWidget(&form),
-                           new QPushButton(&form)};
+                           new QLabel(&form),      new QLabel(&form)};
     ControlPage page(widgets,
                      ControlPageContext{link, catalogue, shell, browser, [](const QString&) {},
                                         QStringLiteral("Browser: bench")},

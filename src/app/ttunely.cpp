@@ -38,22 +38,26 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
     ui->silnik->setTabText(0, site.PageCaption());
     ui->GroupBox1->setTitle(site.GroupCaption());
 
-    m_installedRadios = new InstalledRadiosPage(
-        InstalledRadiosWidgets{ui->list, ui->Button5, ui->Button6, ui->Button11}, *m_catalogue,
-        this);
-    m_control = new ControlPage(
-        ControlWidgets{ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3, ui->SpeedButton4,
-                       ui->glosnosc, ui->Button8, ui->aktnazwa, ui->aktopis, ui->brate, ui->srate,
-                       ui->channels, ui->list, ui->wybraneradiobtn},
-        ControlPageContext{m_winamp, *m_catalogue, m_services.shell, *ui->browser,
-                           [this](const QString& caption) { SelectPage(caption); },
-                           site.PageCaption()},
-        this);
+    m_installedRadios =
+        new InstalledRadiosPage(InstalledRadiosWidgets{ui->list, ui->wybraneradiobtn, ui->Button5,
+                                                       ui->Button6, ui->Button11},
+                                *m_catalogue, this);
+    m_control =
+        new ControlPage(ControlWidgets{ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3,
+                                       ui->SpeedButton4, ui->glosnosc, ui->Button8, ui->aktnazwa,
+                                       ui->aktopis, ui->brate, ui->srate, ui->channels},
+                        ControlPageContext{m_winamp, *m_catalogue, m_services.shell, *ui->browser,
+                                           [this](const QString& caption) { SelectPage(caption); },
+                                           site.PageCaption()},
+                        this);
     m_browserPage = new BrowserPage(
         BrowserWidgets{ui->Button1, ui->Button2, ui->Button3, ui->Button9, ui->Button12},
         BrowserPageContext{*ui->browser, site, m_services.urlDownload,
                            m_services.paths.temporaryPlaylist, [this] { RunNewRadioDialog(); },
                            this});
+    // The pages talk through the window, never to each other's widgets.
+    connect(m_installedRadios, &InstalledRadiosPage::listenRequested, m_control,
+            &ControlPage::Listen);
 
     // The timer runs from the window's creation to its end, whatever is shown.
     Timer1->setInterval(kTimerMilliseconds);
@@ -103,8 +107,8 @@ void Ttunely::RunNewRadioDialog()
 {
     {
         Tnoweradio dialog(this, Tnoweradio::Context{*m_catalogue, m_services.shell,
-                                                    m_services.paths.temporaryPlaylist,
-                                                    *ui->aktnazwa, *ui->aktopis});
+                                                    m_services.paths.temporaryPlaylist});
+        connect(&dialog, &Tnoweradio::temporaryStationPlayed, m_control, &ControlPage::ShowStation);
         dialog.exec();
     }
     RefreshStationList(*ui->list, *m_catalogue);

@@ -5,6 +5,7 @@
 #include "station_list.h"
 #include "tnowyopis.h"
 
+#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -22,11 +23,24 @@ int SelectedRow(const QListWidget& list)
 
 InstalledRadiosPage::InstalledRadiosPage(const InstalledRadiosWidgets& widgets,
                                          CatalogueStore& catalogue, QWidget* owner)
-    : QObject(owner), m_widgets(widgets), m_catalogue(catalogue), m_owner(owner)
+    : QObject(owner), m_widgets(widgets), m_catalogue(catalogue), m_owner(owner),
+      m_listViewport(widgets.list->viewport())
 {
     connect(m_widgets.Button5, &QPushButton::clicked, this, &InstalledRadiosPage::Button5Click);
     connect(m_widgets.Button6, &QPushButton::clicked, this, &InstalledRadiosPage::Button6Click);
     connect(m_widgets.Button11, &QPushButton::clicked, this, &InstalledRadiosPage::Button11Click);
+    connect(m_widgets.wybraneradiobtn, &QPushButton::clicked, this,
+            &InstalledRadiosPage::wybraneradiobtnClick);
+    // A double-click anywhere in the list listens, on a line or below the last
+    // one; the view's own signal only reports double-clicks on lines.
+    m_widgets.list->viewport()->installEventFilter(this);
+}
+
+bool InstalledRadiosPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_listViewport)
+        wybraneradiobtnClick();
+    return QObject::eventFilter(watched, event);
 }
 
 void InstalledRadiosPage::Button5Click()
@@ -56,4 +70,15 @@ void InstalledRadiosPage::Button6Click()
 void InstalledRadiosPage::Button11Click()
 {
     RefreshStationList(*m_widgets.list, m_catalogue);
+}
+
+void InstalledRadiosPage::wybraneradiobtnClick()
+{
+    // The catalogue keeps its slots contiguous from 0, so line i is slot i.
+    const int slot = SelectedRow(*m_widgets.list);
+    if (slot < 0) {
+        ShowMessage(QStringLiteral("Click on an item from the list."));
+        return;
+    }
+    Q_EMIT listenRequested(slot);
 }

@@ -37,7 +37,7 @@ void Tnoweradio::Button2Click()
 {
     // The playlist stays where it is; it is only handed to the player.
     m_context.shell.Open(m_context.temporaryPlaylist, platform::ShowCommand::Minimize);
-    m_context.aktnazwa.setText(QStringLiteral("Temporary radio"));
-    m_context.aktopis.setText(QStringLiteral("Unknown, not installed station."));
+    Q_EMIT temporaryStationPlayed(QStringLiteral("Temporary radio"),
+                                  QStringLiteral("Unknown, not installed station."));
     accept();
 }

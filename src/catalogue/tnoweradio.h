@@ -12,7 +12,6 @@ namespace platform {
 class Shell;
 }
 class CatalogueStore;
-class QLineEdit;
 
 // The new-radio dialog: names a freshly downloaded playlist and installs it, or
 // only plays it.
@@ -26,9 +25,6 @@ public:
         platform::Shell& shell;
         // Where the downloaded playlist waits; Play hands it to the player.
         QString temporaryPlaylist;
-        // The control page's name and description boxes, which Play fills.
-        QLineEdit& aktnazwa;
-        QLineEdit& aktopis;
     };
 
     Tnoweradio(QWidget* owner, Context context);
@@ -38,6 +34,10 @@ public:
 
     void Button1Click(); // Install
     void Button2Click(); // Play
+
+Q_SIGNALS:
+    // Play handed the playlist to the player without installing it.
+    void temporaryStationPlayed(const QString& name, const QString& description);
 
 private:
     std::unique_ptr<Ui::Tnoweradio> ui;

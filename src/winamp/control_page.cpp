@@ -7,10 +7,8 @@
 #include "web_browser.h"
 #include "winamp_link.h"
 
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -20,7 +18,6 @@ namespace {
 
 const QString kInstalledRadiosCaption = QStringLiteral("Installed radios");
 const QString kControlCaption = QStringLiteral("Winamp control");
-const QString kNoSelectionMessage = QStringLiteral("Click on an item from the list.");
 
 int RightEdge(const QLabel* label)
 {
@@ -47,7 +44,7 @@ void ShowReading(QLabel& label, int rightEdge, qint32 value, readings::Band band
 ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent)
     : QObject(parent), m_widgets(widgets), m_context(std::move(context)),
       m_brateRight(RightEdge(widgets.brate)), m_srateRight(RightEdge(widgets.srate)),
-      m_channelsRight(RightEdge(widgets.channels)), m_listViewport(widgets.list->viewport())
+      m_channelsRight(RightEdge(widgets.channels))
 {
     connect(m_widgets.SpeedButton1, &QToolButton::clicked, this, &ControlPage::SpeedButton1Click);
     connect(m_widgets.SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
@@ -55,18 +52,6 @@ ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext conte
     connect(m_widgets.SpeedButton4, &QToolButton::clicked, this, &ControlPage::SpeedButton4Click);
     connect(m_widgets.glosnosc, &QSlider::valueChanged, this, &ControlPage::glosnoscChange);
     connect(m_widgets.Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
-    connect(m_widgets.wybraneradiobtn, &QPushButton::clicked, this,
-            &ControlPage::wybraneradiobtnClick);
-    // A double-click anywhere in the list listens, on a line or below the last
-    // one; the view's own signal only reports double-clicks on lines.
-    m_widgets.list->viewport()->installEventFilter(this);
-}
-
-bool ControlPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick && watched == m_listViewport)
-        wybraneradiobtnClick();
-    return QObject::eventFilter(watched, event);
 }
 
 void ControlPage::SpeedButton1Click()
@@ -108,22 +93,21 @@ void ControlPage::Timer1Timer()
     RefreshReadings();
 }
 
-void ControlPage::wybraneradiobtnClick()
+void ControlPage::Listen(int slot)
 {
-    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
-    if (selected.isEmpty()) {
-        ShowMessage(kNoSelectionMessage);
-        return;
-    }
-    // The catalogue keeps its slots contiguous from 0, so line i is slot i.
-    const int slot = m_widgets.list->row(selected.first());
     // Playing is left to the program the desktop hands the playlist to.
     m_context.shell.Open(m_context.catalogue.PlaylistFile(slot), platform::ShowCommand::Minimize);
     m_context.selectPage(kControlCaption);
-    m_widgets.aktnazwa->setText(m_context.catalogue.StationName(slot));
-    m_widgets.aktopis->setText(m_context.catalogue.StationDescription(slot));
+    ShowStation(m_context.catalogue.StationName(slot),
+                m_context.catalogue.StationDescription(slot));
     RefreshReadings();
     RefreshReadings();
+}
+
+void ControlPage::ShowStation(const QString& name, const QString& description)
+{
+    m_widgets.aktnazwa->setText(name);
+    m_widgets.aktopis->setText(description);
 }
 
 void ControlPage::RefreshReadings()

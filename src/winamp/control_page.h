@@ -4,10 +4,8 @@
 #include <functional>
 
 class CatalogueStore;
-class QEvent;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QSlider;
 class QToolButton;
@@ -17,8 +15,7 @@ namespace platform {
 class Shell;
 }
 
-// The controls the control page drives, plus the installed-radios list and its
-// "Listen to selected radio" button, which lead here.
+// The controls the control page drives.
 struct ControlWidgets
 {
     QToolButton* SpeedButton1; // play
@@ -32,8 +29,6 @@ struct ControlWidgets
     QLabel* brate;
     QLabel* srate;
     QLabel* channels;
-    QListWidget* list;
-    QPushButton* wybraneradiobtn;
 };
 
 // What the control page needs from the rest of the main window.
@@ -63,10 +58,11 @@ public:
     void glosnoscChange();
     void Button8Click();
     void Timer1Timer();
-    void wybraneradiobtnClick();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Listens to the station in `slot`: its playlist goes to the desktop's
+    // player, this page shows with the station's name and description.
+    void Listen(int slot);
+    // Shows a station's name and description in the page's two boxes.
+    void ShowStation(const QString& name, const QString& description);
 
 private:
     // Asks the player for bit rate, sample rate and channels, in that order,
@@ -80,6 +76,4 @@ private:
     int m_brateRight;
     int m_srateRight;
     int m_channelsRight;
-    // Compared by address only: while the list is being destroyed it must not be asked.
-    const QObject* m_listViewport;
 };

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "blocked_catalogue_writes.h"
 #include "catalogue_store.h"
+#include "control_page.h"
 #include "main_window_fixture.h"
 #include "message_box_catcher.h"
 #include "tabbed_notebook.h"
@@ -32,10 +33,11 @@ private Q_SLOTS:
         QVERIFY(f.ShowAndRunFirstIdlePass());
         f.window().SelectPage(QStringLiteral("Installed radios"));
         WriteBytes(f.paths.temporaryPlaylist, kDownloaded);
-        Ui::Ttunely& ui = f.form();
         m_dialog = std::make_unique<Tnoweradio>(
-            &f.window(), Tnoweradio::Context{f.window().catalogue(), f.shell,
-                                             f.paths.temporaryPlaylist, *ui.aktnazwa, *ui.aktopis});
+            &f.window(),
+            Tnoweradio::Context{f.window().catalogue(), f.shell, f.paths.temporaryPlaylist});
+        connect(m_dialog.get(), &Tnoweradio::temporaryStationPlayed, &f.window().controlPage(),
+                &ControlPage::ShowStation);
         m_dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
     }

@@ -4,6 +4,7 @@
 #include "control_page.h"
 #include "fake_web_browser.h"
 #include "fixed_paths.h"
+#include "installed_radios_page.h"
 #include "main_window_fixture.h"
 #include "message_box_catcher.h"
 #include "recording_shell.h"
@@ -44,20 +45,26 @@ struct PageFixture
                                   new QSlider(&form),     new QPushButton(&form),
                                   new QLineEdit(&form),   new QLineEdit(&form),
                                   new QLabel(&form),      new QLabel(&form),
-                                  new QLabel(&form),      new QListWidget(&form),
-                                  new QPushButton(&form)}
+                                  new QLabel(&form)},
+          list(new QListWidget(&form)), listen(new QPushButton(&form)),
+          radios(InstalledRadiosWidgets{list, listen, new QPushButton(&form),
+                                        new QPushButton(&form), new QPushButton(&form)},
+                 catalogue, &form)
     {
         // Laid out as on the main window before the page takes its edges.
         widgets.glosnosc->setRange(0, 255);
         widgets.brate->setGeometry(248, 40, 52, 13);
         widgets.brate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        widgets.list->setGeometry(0, 100, 200, 120);
+        list->setGeometry(0, 100, 200, 120);
         page = std::make_unique<ControlPage>(
             widgets,
             ControlPageContext{link, catalogue, shell, browser,
                                [this](const QString& caption) { pages << caption; },
                                QStringLiteral("Browser: example.org")},
             nullptr);
+        // Wired as the main window wires them.
+        QObject::connect(&radios, &InstalledRadiosPage::listenRequested, page.get(),
+                         &ControlPage::Listen);
         messages.SetWindow(kPlayer);
         link.LookUpWhileNotFound();
     }
@@ -70,8 +77,8 @@ struct PageFixture
         for (const QString& name : names)
             stations.append({name, QStringLiteral("About ") + name});
         WriteDenseCatalogue(paths, stations);
-        widgets.list->clear();
-        widgets.list->addItems(catalogue.StationRows());
+        list->clear();
+        list->addItems(catalogue.StationRows());
     }
 
     void SetReadings(qint32 bitRate, qint32 sampleRate, qint32 channels)
@@ -91,6 +98,9 @@ struct PageFixture
     QStringList pages;
     QWidget form;
     ControlWidgets widgets;
+    QListWidget* list;
+    QPushButton* listen;
+    InstalledRadiosPage radios;
     std::unique_ptr<ControlPage> page;
 };
 
@@ -215,7 +225,7 @@ private Q_SLOTS:
         PageFixture f;
         f.WriteCatalogue({QStringLiteral("Jazz")});
         MessageBoxCatcher catcher;
-        QTest::mouseClick(f.widgets.wybraneradiobtn, Qt::LeftButton);
+        QTest::mouseClick(f.listen, Qt::LeftButton);
         QCOMPARE(catcher.texts(), QStringList{QStringLiteral("Click on an item from the list.")});
         QVERIFY(f.shell.requests.isEmpty());
         QVERIFY(f.pages.isEmpty());
@@ -232,7 +242,7 @@ private Q_SLOTS:
         f.WriteCatalogue({QStringLiteral("Jazz"), QStringLiteral("Rock")});
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-        QListWidget* list = f.widgets.list;
+        QListWidget* list = f.list;
         const QRect line = list->visualItemRect(list->item(1));
         MessageBoxCatcher catcher;
         // A real double-click starts with a click, which selects the line.
@@ -254,9 +264,9 @@ private Q_SLOTS:
     {
         PageFixture f;
         f.WriteCatalogue({QStringLiteral("Jazz")});
-        f.widgets.list->addItem(QStringLiteral("1) Gone - "));
-        f.widgets.list->item(1)->setSelected(true);
-        f.page->wybraneradiobtnClick();
+        f.list->addItem(QStringLiteral("1) Gone - "));
+        f.list->item(1)->setSelected(true);
+        f.radios.wybraneradiobtnClick();
         QCOMPARE(f.shell.files(), QStringList{f.paths.PlaylistFile(1)});
         QCOMPARE(f.widgets.aktnazwa->text(), QStringLiteral("Error"));
         QCOMPARE(f.widgets.aktopis->text(), QStringLiteral("Error."));
