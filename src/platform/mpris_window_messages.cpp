@@ -11,6 +11,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <algorithm>
 
 namespace platform {
@@ -24,6 +25,9 @@ const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString audaciousPath = QStringLiteral("/org/atheme/audacious");
 constexpr int probeIntervalMs = 1000;
+// A readings refresh asks for the three figures in a row; one Info answer
+// serves them, but never for longer than this.
+constexpr qint64 infoLifetimeMs = 100;
 
 bool IsTimeout(const QDBusError& error)
 {
@@ -48,6 +52,12 @@ struct MprisWindowMessages::Peer
     bool unresponsive = false;
     bool probePending = false;
     bool lacksFigures = false; // not Audacious: no need to ask again
+    // The last Info answer (bit rate, sample rate, channels), good for one
+    // reading: each figure is answered from it once, then it is asked again.
+    int info[3] = {0, 0, 0};
+    bool infoValid = false;
+    unsigned infoAnswered = 0; // bit per figure already answered from it
+    QElapsedTimer infoAge;
 };
 
 MprisWindowMessages::MprisWindowMessages(const QDBusConnection& bus,
@@ -180,6 +190,9 @@ qint32 MprisWindowMessages::SendMessage(WindowHandle window, quint32 message, qu
     Peer* peer = PeerOf(window);
     if (peer == nullptr || peer->unresponsive)
         return 0;
+    // Anything but a query may change what the player plays.
+    if (message != WM_USER || (lParam != winamp_ipc::StreamInfo && lParam != winamp_ipc::PlayState))
+        peer->infoValid = false;
     if (message == WM_USER)
         return SendUser(*peer, wParam, lParam);
     if (message == WM_COMMAND && lParam == 0)
@@ -245,19 +258,31 @@ qint32 MprisWindowMessages::StreamFigure(Peer& peer, quintptr which)
 {
     if (which > winamp_ipc::InfoChannels || peer.lacksFigures)
         return 0;
-    // MPRIS has no stream figures; Audacious offers them on its own interface.
-    QDBusPendingReply<int, int, int> info = peer.audacious->Info();
-    if (!Finished(peer, info)) {
-        peer.lacksFigures = IsMissing(info.error());
-        return 0;
+    const unsigned figure = 1u << which;
+    if (!peer.infoValid || (peer.infoAnswered & figure) != 0 ||
+        peer.infoAge.elapsed() > infoLifetimeMs) {
+        peer.infoValid = false;
+        // MPRIS has no stream figures; Audacious offers them on its own interface.
+        QDBusPendingReply<int, int, int> info = peer.audacious->Info();
+        if (!Finished(peer, info)) {
+            peer.lacksFigures = IsMissing(info.error());
+            return 0;
+        }
+        peer.info[0] = info.argumentAt<0>();
+        peer.info[1] = info.argumentAt<1>();
+        peer.info[2] = info.argumentAt<2>();
+        peer.infoValid = true;
+        peer.infoAnswered = 0;
+        peer.infoAge.start();
     }
+    peer.infoAnswered |= figure;
     switch (which) {
     case winamp_ipc::InfoBitRate:
-        return info.argumentAt<0>() / 1000; // bit/s -> kbit/s
+        return peer.info[0] / 1000; // bit/s -> kbit/s
     case winamp_ipc::InfoSampleRate:
-        return info.argumentAt<1>() / 1000; // Hz -> kHz, 44100 -> 44
+        return peer.info[1] / 1000; // Hz -> kHz, 44100 -> 44
     default:
-        return info.argumentAt<2>();
+        return peer.info[2];
     }
 }
 

@@ -22,7 +22,8 @@ namespace platform {
 // stands for the player's unique bus name, so like a window handle it dies
 // with the player's process. No call waits longer than the timeout, and a
 // player that once failed to answer in time is answered for with 0 at once
-// until a background probe hears from it again.
+// until a background probe hears from it again. The three stream figures of
+// one reading come from a single Info answer.
 class MprisWindowMessages final : public QObject, public WindowMessages
 {
     Q_OBJECT

@@ -166,6 +166,25 @@ private slots:
         QCOMPARE(link.ChannelCount(), 2);
     }
 
+    // A reading's three figures cost one Info round trip, and the next reading
+    // asks again, so a change of stream shows at once.
+    void oneInfoPerReading()
+    {
+        const auto player = StartPlayer(QStringLiteral("audacious"), QString(), true);
+        player->SetFigures(128000, 44100, 2);
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        player->ClearLog();
+        QCOMPARE(link.BitRate() + link.SampleRate() + link.ChannelCount(), 128 + 44 + 2);
+        QCOMPARE(player->Count(QStringLiteral("Info")), 1);
+        player->SetFigures(64000, 22050, 1);
+        QCOMPARE(link.BitRate(), 64);
+        QCOMPARE(link.SampleRate(), 22);
+        QCOMPARE(link.ChannelCount(), 1);
+        QCOMPARE(player->Count(QStringLiteral("Info")), 2);
+    }
+
     // Other window classes, unknown handles, unknown messages and players
     // without stream figures all answer 0.
     void unknownsAnswerZero()
