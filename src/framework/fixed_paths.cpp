@@ -31,7 +31,15 @@ FixedPaths FixedPaths::ForCurrentUser()
 {
     return Layout(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                   QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
-                  QCoreApplication::applicationDirPath() + QStringLiteral("/wavedock.txt"));
+                  ReadmeFor(QCoreApplication::applicationDirPath()));
+}
+
+QString FixedPaths::ReadmeFor(const QString& executableFolder)
+{
+    const QString installed =
+        QDir::cleanPath(executableFolder + QStringLiteral("/../share/wavedock/wavedock.txt"));
+    return QFileInfo::exists(installed) ? installed
+                                        : executableFolder + QStringLiteral("/wavedock.txt");
 }
 
 FixedPaths FixedPaths::Under(const QString& root)

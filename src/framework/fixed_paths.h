@@ -4,7 +4,7 @@
 
 // The program's few fixed files, in one place. On Linux the catalogue lives in
 // the user's XDG data folder, the temporary playlist in the XDG cache folder and
-// the readme beside the executable. Every role has exactly one path, so the same
+// the readme is found from the executable's folder. Every role has exactly one path, so the same
 // file is reached whoever asks.
 struct FixedPaths
 {
@@ -18,6 +18,10 @@ struct FixedPaths
 
     // The real locations for the user running the program.
     static FixedPaths ForCurrentUser();
+    // The readme of an installed tree, <prefix>/share/wavedock/wavedock.txt beside
+    // <prefix>/bin, when it is there; else the one beside the executable (the
+    // build tree).
+    static QString ReadmeFor(const QString& executableFolder);
     // The same layout below one folder (tests, benchmarks).
     static FixedPaths Under(const QString& root);
 
