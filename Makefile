@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-asan bench clean
+.PHONY: all deps configure build run test test-asan bench package clean
 
 all: build
 
@@ -31,6 +31,10 @@ test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DWAVEDOCK_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	bash scripts/run-tests $(ASAN_DIR)
+
+# The Debian package, $(BUILD_DIR)/wavedock_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	bash scripts/run-benchmarks $(BUILD_DIR)
