@@ -5,6 +5,7 @@
 #include "catalogue_store.h"
 #include "control_page.h"
 #include "installed_radios_page.h"
+#include "message_boxes.h"
 #include "shell.h"
 #include "station_list.h"
 #include "tnoweradio.h"
@@ -99,6 +100,9 @@ void Ttunely::FirstIdleInitialisation()
 
     // Opening the catalogue: no installer creates our folders, so the first run does.
     m_services.paths.CreateFolders();
+    // A change that a crash cut short is finished or undone before anything is listed.
+    if (m_catalogue->Recover() == CatalogueStore::Health::Unreadable)
+        ShowError(m_catalogue->UnreadableMessage());
     RefreshStationList(*ui->list, *m_catalogue);
     ui->browser->Navigate(m_services.directory.homePage);
 }

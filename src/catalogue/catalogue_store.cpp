@@ -1,8 +1,13 @@
 #include "catalogue_store.h"
 
+#include "catalogue_journal.h"
+#include "error.h"
+#include "file_lock.h"
 #include "file_operations.h"
 #include "profile_document.h"
+#include "profile_file.h"
 
+#include <QFileInfo>
 #include <optional>
 #include <vector>
 
@@ -41,13 +46,6 @@ void WriteStation(platform::ProfileDocument& catalogue, int slot, const QString&
     catalogue.WriteString(Section(slot), kDescription, description);
 }
 
-// A playlist file step of a deletion, done once the catalogue is written.
-struct FileStep
-{
-    QString deleted;
-    QString renamedFrom; // empty: no rename follows the deletion
-};
-
 } // namespace
 
 CatalogueStore::CatalogueStore(FixedPaths paths)
@@ -71,30 +69,67 @@ QStringList CatalogueStore::StationRows() const
     return rows;
 }
 
+CatalogueStore::Health CatalogueStore::Recover()
+{
+    {
+        const platform::FileLock lock(LockFile());
+        // Without the lock another copy may be writing: its files are not stale.
+        if (lock.IsHeld()) {
+            try {
+                FinishInterruptedChange();
+            } catch (const Error&) {
+                // The journal stays; the next change tries again and reports it.
+            }
+            platform::RemoveTemporaryFiles(m_paths.radiosFolder);
+            platform::RemoveTemporaryFiles(QFileInfo(m_paths.catalogueFile).absolutePath(),
+                                           QFileInfo(m_paths.catalogueFile).fileName());
+        }
+    }
+    return platform::ReadProfileBytes(m_paths.catalogueFile) ? Health::Readable
+                                                             : Health::Unreadable;
+}
+
+QString CatalogueStore::UnreadableMessage() const
+{
+    return QStringLiteral("The station catalogue %1 cannot be read. No station is listed, and "
+                          "the file is left as it is until it can be read.")
+        .arg(m_paths.catalogueFile);
+}
+
 CatalogueStore::InstallResult CatalogueStore::InstallStation(const QString& name,
                                                              const QString& description)
 {
-    TIniFile catalogue(m_paths.catalogueFile);
+    const platform::FileLock lock(LockFile());
+    if (!lock.IsHeld()) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+    FinishInterruptedChange();
+    const QByteArray before = ReadForChange();
+    platform::ProfileDocument contents(before);
     std::optional<int> slot;
-    // The three keys land in one replacement of the file: all or none.
-    catalogue.Update([&](platform::ProfileDocument& contents) {
-        for (int candidate = 0; candidate <= kLastSlot && !slot; ++candidate) {
-            if (!IsOccupied(contents, candidate)) {
-                slot = candidate;
-            }
+    for (int candidate = 0; candidate <= kLastSlot && !slot; ++candidate) {
+        if (!IsOccupied(contents, candidate)) {
+            slot = candidate;
         }
-        if (slot) {
-            WriteStation(contents, *slot, name, description);
-        }
-    });
+    }
     if (!slot) {
         return InstallResult::CatalogueFull;
     }
-    if (!platform::RenameFile(m_paths.temporaryPlaylist, PlaylistFile(*slot))) {
-        // A station without its playlist could only fail when played; take it out.
-        catalogue.EraseSection(Section(*slot));
+    // The slot is free, so a file of that number belongs to no station: it is
+    // replaced. The download stays until the station is listed.
+    if (!platform::PlaceCopy(m_paths.temporaryPlaylist, PlaylistFile(*slot))) {
         return InstallResult::PlaylistNotMoved;
     }
+    Step();
+    WriteStation(contents, *slot, name, description);
+    try {
+        WriteCatalogue(before, contents.ToBytes());
+    } catch (const Error&) {
+        platform::RemoveFileIfPresent(PlaylistFile(*slot));
+        throw;
+    }
+    Step();
+    platform::DeleteFile(m_paths.temporaryPlaylist);
     return InstallResult::Installed;
 }
 
@@ -103,37 +138,74 @@ void CatalogueStore::DeleteStation(int slot)
     if (!IsSlot(slot)) {
         return; // no station there; a wrong number must not shift the others
     }
-    std::vector<FileStep> fileSteps;
-    // Each later slot moves down one by one, exactly as if written key by key;
-    // the catalogue is then replaced once, and the playlist files follow in
-    // the same order.
-    m_handle.Update([&](platform::ProfileDocument& contents) {
-        const bool full = IsOccupied(contents, kLastSlot);
-        for (int from = slot + 1; from <= kLastSlot; ++from) {
-            const int to = from - 1;
-            if (IsOccupied(contents, from)) {
-                const QString name = contents.ReadString(Section(from), kName, kNameMissing);
-                const QString description =
-                    contents.ReadString(Section(from), kDescription, kMovedDescriptionMissing);
-                WriteStation(contents, to, name, description);
-                fileSteps.push_back({PlaylistFile(to), PlaylistFile(from)});
-            } else {
-                contents.EraseSection(Section(to));
-                fileSteps.push_back({PlaylistFile(to), QString()});
-            }
-        }
-        // The last slot has no follower to move into it; empty it when it was in use.
-        if (full) {
-            contents.EraseSection(Section(kLastSlot));
-            fileSteps.push_back({PlaylistFile(kLastSlot), QString()});
-        }
-    });
-    for (const FileStep& step : fileSteps) {
-        platform::DeleteFile(step.deleted);
-        if (!step.renamedFrom.isEmpty()) {
-            platform::RenameFile(step.renamedFrom, step.deleted);
+    const platform::FileLock lock(LockFile());
+    if (!lock.IsHeld()) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+    FinishInterruptedChange();
+    const QByteArray before = ReadForChange();
+    platform::ProfileDocument contents(before);
+    // Each later slot moves down one; the last slot has no follower.
+    std::vector<int> receivers; // slots that take over a station
+    const bool full = IsOccupied(contents, kLastSlot);
+    for (int from = slot + 1; from <= kLastSlot; ++from) {
+        const int to = from - 1;
+        if (IsOccupied(contents, from)) {
+            const QString name = contents.ReadString(Section(from), kName, kNameMissing);
+            const QString description =
+                contents.ReadString(Section(from), kDescription, kMovedDescriptionMissing);
+            WriteStation(contents, to, name, description);
+            receivers.push_back(to);
+        } else {
+            contents.EraseSection(Section(to));
         }
     }
+    if (full) {
+        contents.EraseSection(Section(kLastSlot));
+    }
+    const QByteArray after = contents.ToBytes();
+
+    // Until the catalogue is replaced, the playlists only gain hidden second
+    // names under the slot they move to; undoing that is removing those names.
+    CatalogueJournal journal;
+    journal.catalogueHash = CatalogueJournal::HashOf(after);
+    const auto undo = [&] {
+        for (const int to : journal.moves) {
+            platform::RemoveFileIfPresent(StagedPlaylist(to));
+        }
+        platform::RemoveFileIfPresent(JournalFile());
+    };
+    std::size_t next = 0;
+    for (int to = slot; to <= kLastSlot; ++to) {
+        const bool receives = next < receivers.size() && receivers[next] == to;
+        next += receives ? 1 : 0;
+        if (receives && Stage(PlaylistFile(to + 1), StagedPlaylist(to))) {
+            journal.moves.push_back(to);
+            Step();
+        } else if (receives && QFileInfo::exists(PlaylistFile(to + 1))) {
+            undo();
+            ThrowUnableToWrite(m_paths.radiosFolder);
+        } else if (to < kLastSlot || full) {
+            journal.removals.push_back(to); // its station goes, or moves in without a file
+        }
+    }
+    if (!platform::ReplaceFileContents(JournalFile(), journal.ToBytes())) {
+        undo();
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+    Step();
+    if (!journal.moves.empty() && !platform::SyncFolder(m_paths.radiosFolder)) {
+        undo();
+        ThrowUnableToWrite(m_paths.radiosFolder);
+    }
+    try {
+        WriteCatalogue(before, after);
+    } catch (const Error&) {
+        undo();
+        throw;
+    }
+    Step();
+    FinishInterruptedChange();
 }
 
 void CatalogueStore::SetStationDescription(int slot, const QString& description)
@@ -141,8 +213,16 @@ void CatalogueStore::SetStationDescription(int slot, const QString& description)
     if (!IsSlot(slot)) {
         return;
     }
-    TIniFile catalogue(m_paths.catalogueFile);
-    catalogue.WriteString(Section(slot), kDescription, description);
+    const platform::FileLock lock(LockFile());
+    if (!lock.IsHeld()) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+    FinishInterruptedChange();
+    const QByteArray before = ReadForChange();
+    platform::ProfileDocument contents(before);
+    contents.WriteString(Section(slot), kDescription, description);
+    WriteCatalogue(before, contents.ToBytes());
+    Step();
 }
 
 QString CatalogueStore::StationName(int slot) const
@@ -158,4 +238,105 @@ QString CatalogueStore::StationDescription(int slot) const
 QString CatalogueStore::PlaylistFile(int slot) const
 {
     return m_paths.PlaylistFile(slot);
+}
+
+QString CatalogueStore::LockFile() const
+{
+    const QFileInfo catalogue(m_paths.catalogueFile);
+    return catalogue.absolutePath() + QStringLiteral("/.") + catalogue.fileName() +
+           QStringLiteral(".lock");
+}
+
+QString CatalogueStore::JournalFile() const
+{
+    const QFileInfo catalogue(m_paths.catalogueFile);
+    return catalogue.absolutePath() + QStringLiteral("/.") + catalogue.fileName() +
+           QStringLiteral(".journal");
+}
+
+// Hidden, and ending in ".tmp": a leftover is swept away at the next start.
+QString CatalogueStore::StagedPlaylist(int slot) const
+{
+    return m_paths.radiosFolder + QStringLiteral("/.") + QString::number(slot) +
+           QStringLiteral(".pls.move.tmp");
+}
+
+// A catalogue that is there but cannot be read must not be written over.
+QByteArray CatalogueStore::ReadForChange() const
+{
+    const std::optional<QByteArray> bytes = platform::ReadProfileBytes(m_paths.catalogueFile);
+    if (!bytes) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+    return *bytes;
+}
+
+// The commit point of every change: one replacement, on disk with its folder.
+void CatalogueStore::WriteCatalogue(const QByteArray& before, const QByteArray& after) const
+{
+    if (after == before) {
+        return;
+    }
+    if (!platform::ReplaceFileContents(m_paths.catalogueFile, after)) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
+}
+
+// Runs under the lock. After the commit the journal's steps are done, each one
+// safe to repeat; before it the staged names are all that changed, and go.
+void CatalogueStore::FinishInterruptedChange() const
+{
+    const std::optional<QByteArray> bytes = platform::ReadProfileBytes(JournalFile());
+    if (!bytes || bytes->isEmpty()) {
+        return; // no journal: nothing was cut short
+    }
+    const std::optional<CatalogueJournal> journal = CatalogueJournal::FromBytes(*bytes);
+    const std::optional<QByteArray> catalogue = platform::ReadProfileBytes(m_paths.catalogueFile);
+    if (journal && catalogue && journal->IsCommitted(*catalogue)) {
+        for (const int to : journal->moves) {
+            // A staged name that is gone was renamed before the crash.
+            const QString staged = StagedPlaylist(to);
+            if (!platform::ReplaceFile(staged, PlaylistFile(to)) && QFileInfo::exists(staged)) {
+                ThrowUnableToWrite(m_paths.radiosFolder);
+            }
+            Step();
+        }
+        for (const int to : journal->removals) {
+            if (!platform::RemoveFileIfPresent(PlaylistFile(to))) {
+                ThrowUnableToWrite(m_paths.radiosFolder);
+            }
+        }
+        Step();
+    } else if (journal) {
+        for (const int to : journal->moves) {
+            platform::RemoveFileIfPresent(StagedPlaylist(to));
+        }
+    } else {
+        platform::RemoveTemporaryFiles(m_paths.radiosFolder);
+    }
+    platform::SyncFolder(m_paths.radiosFolder);
+    Step();
+    platform::DeleteFile(JournalFile());
+}
+
+// A leftover of a change cut short before its journal was written may hold the name.
+bool CatalogueStore::Stage(const QString& playlist, const QString& staged) const
+{
+    if (platform::LinkFile(playlist, staged)) {
+        return true;
+    }
+    return QFileInfo::exists(staged) && platform::RemoveFileIfPresent(staged) &&
+           platform::LinkFile(playlist, staged);
+}
+
+void CatalogueStore::Step() const
+{
+    if (m_stepHook) {
+        m_stepHook();
+    }
+}
+
+void CatalogueStore::ThrowUnableToWrite(const QString& path) const
+{
+    throw Error(QStringLiteral("Unable to write to %1").arg(path));
 }

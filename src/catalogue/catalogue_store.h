@@ -5,19 +5,40 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 inline constexpr char kInstallFailedMessage[] = "Error while installing file. Please try again.";
 
 // The station catalogue: the INI file of 501 numbered slots and one playlist
 // file per occupied slot. It holds paths only; every operation reads the file
 // afresh, so the file is the one source of truth. It shows nothing itself:
-// results are returned and catalogue write failures are thrown as Error.
+// results are returned and write failures are thrown as Error.
+//
+// The catalogue and its playlists change as one unit: every change holds the
+// lock file beside the catalogue (so no two processes interleave), and a crash
+// at any moment leaves, once Recover has run, the stations as they were before
+// the change or as they are after it, each with its own playlist. A playlist is
+// in its slot's file before the catalogue names the station; a deletion keeps a
+// journal beside the catalogue until its playlist files have followed.
 class CatalogueStore final
 {
 public:
     static constexpr int kSlotCount = 501; // slots 0 to 500
 
     explicit CatalogueStore(FixedPaths paths);
+
+    enum class Health
+    {
+        Readable, // absent counts as readable: an empty catalogue
+        Unreadable,
+    };
+    // Run at start, before the list is filled: finishes or undoes a change that
+    // a crash cut short and removes the hidden files of interrupted writes. An
+    // unreadable catalogue is reported and left as it is: no change writes it
+    // until it can be read again.
+    Health Recover();
+    // Names the file; for the message box at start.
+    QString UnreadableMessage() const;
 
     // One row per occupied slot, in slot order: "n) name - description".
     QStringList StationRows() const;
@@ -28,12 +49,14 @@ public:
         PlaylistNotMoved, // the caller shows kInstallFailedMessage
         CatalogueFull,    // nothing written, nothing to show
     };
-    // Writes the lowest free slot and moves the temporary playlist to its
-    // playlist file. When the playlist cannot be moved, the slot is erased again
-    // and the temporary playlist stays for another try.
+    // Takes the lowest free slot: the temporary playlist becomes its playlist
+    // file (replacing a leftover file of that free slot), then the catalogue
+    // names the station, then the temporary playlist goes. When the playlist
+    // cannot be placed nothing is written and it stays for another try.
     InstallResult InstallStation(const QString& name, const QString& description);
     // Removes a station; every later station moves down one slot with its
-    // playlist file. File failures are not reported.
+    // playlist file. A file that cannot be moved is thrown as Error with
+    // nothing changed.
     void DeleteStation(int slot);
     void SetStationDescription(int slot, const QString& description);
 
@@ -44,7 +67,21 @@ public:
     // The handle on the catalogue file that the main window keeps.
     const TIniFile& Handle() const { return m_handle; }
 
+    // Called at every step boundary of a change (tests stop the process there).
+    void SetStepHook(std::function<void()> hook) { m_stepHook = std::move(hook); }
+
 private:
+    QString LockFile() const;
+    QString JournalFile() const;
+    QString StagedPlaylist(int slot) const;
+    QByteArray ReadForChange() const;
+    void WriteCatalogue(const QByteArray& before, const QByteArray& after) const;
+    bool Stage(const QString& playlist, const QString& staged) const;
+    void FinishInterruptedChange() const;
+    void Step() const;
+    [[noreturn]] void ThrowUnableToWrite(const QString& path) const;
+
     FixedPaths m_paths;
     TIniFile m_handle;
+    std::function<void()> m_stepHook;
 };

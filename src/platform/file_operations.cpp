@@ -1,5 +1,6 @@
 #include "file_operations.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -79,13 +80,51 @@ int CreateTemporaryBeside(const QByteArray& target, QByteArray* temporaryPath)
     return -1;
 }
 
-void SyncFolder(const QByteArray& folder)
+bool SyncFolderOf(const QByteArray& path)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // the rename itself is what must survive a power cut
-        ::close(fd);
+    const int fd = ::open(FolderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
     }
+    const bool synced = ::fsync(fd) == 0; // the rename itself is what must survive a power cut
+    ::close(fd);
+    return synced;
+}
+
+// Copies the bytes of `source` into a new hidden file beside `target` and makes
+// them reach the disk; returns the hidden file's name, empty on failure.
+QByteArray CopyBeside(const QByteArray& source, const QByteArray& target)
+{
+    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return QByteArray();
+    }
+    QByteArray temporary;
+    const int out = CreateTemporaryBeside(target, &temporary);
+    bool copied = out >= 0;
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    while (copied) {
+        const ssize_t got = ::read(in, buffer.data(), static_cast<size_t>(buffer.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            copied = got == 0;
+            break;
+        }
+        copied = WriteAll(out, QByteArray::fromRawData(buffer.constData(), got));
+    }
+    ::close(in);
+    if (out < 0) {
+        return QByteArray();
+    }
+    copied = copied && ::fsync(out) == 0;
+    copied = (::close(out) == 0) && copied;
+    if (!copied) {
+        ::unlink(temporary.constData());
+        return QByteArray();
+    }
+    return temporary;
 }
 
 } // namespace
@@ -104,7 +143,76 @@ bool RenameFile(const QString& oldPath, const QString& newPath)
     if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
         return detail::RenameFileByLink(oldPath, newPath);
     }
+    if (errno == EXDEV) {
+        return detail::RenameFileByCopy(oldPath, newPath);
+    }
     return false;
+}
+
+bool PlaceCopy(const QString& source, const QString& target)
+{
+    const QByteArray from = Native(source);
+    const QByteArray to = Native(target);
+    struct stat existing;
+    if (::stat(from.constData(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+        return false;
+    }
+    // The new contents get a hidden name first, so `target` changes in one step.
+    QByteArray temporary;
+    for (int attempt = 0; attempt < 100 && temporary.isEmpty(); ++attempt) {
+        const QByteArray candidate =
+            FolderOf(to) + "/." + to.mid(to.lastIndexOf('/') + 1) + '.' +
+            QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        if (::link(from.constData(), candidate.constData()) == 0) {
+            temporary = candidate;
+        } else if (errno != EEXIST) {
+            break;
+        }
+    }
+    if (temporary.isEmpty() && (errno == EXDEV || errno == EPERM || errno == ENOTSUP)) {
+        temporary = CopyBeside(from, to); // another file system, or one without links
+    }
+    if (temporary.isEmpty()) {
+        return false;
+    }
+    if (::rename(temporary.constData(), to.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    return SyncFolderOf(to);
+}
+
+bool LinkFile(const QString& existing, const QString& newPath)
+{
+    return ::link(Native(existing).constData(), Native(newPath).constData()) == 0;
+}
+
+bool ReplaceFile(const QString& oldPath, const QString& newPath)
+{
+    return ::rename(Native(oldPath).constData(), Native(newPath).constData()) == 0;
+}
+
+bool RemoveFileIfPresent(const QString& path)
+{
+    return ::unlink(Native(path).constData()) == 0 || errno == ENOENT;
+}
+
+bool SyncFolder(const QString& folder)
+{
+    return SyncFolderOf(Native(folder) + "/.");
+}
+
+void RemoveTemporaryFiles(const QString& folder, const QString& prefix)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QLatin1Char('.') + prefix + QStringLiteral("*.tmp")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        ::unlink(Native(dir.filePath(name)).constData());
+    }
+    if (!names.isEmpty()) {
+        SyncFolder(folder);
+    }
 }
 
 namespace detail {
@@ -120,6 +228,30 @@ bool RenameFileByLink(const QString& oldPath, const QString& newPath)
         return false;
     }
     return true;
+}
+
+bool RenameFileByCopy(const QString& oldPath, const QString& newPath)
+{
+    const QByteArray from = Native(oldPath);
+    const QByteArray to = Native(newPath);
+    struct stat existing;
+    if (::stat(from.constData(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+        return false;
+    }
+    const QByteArray temporary = CopyBeside(from, to);
+    if (temporary.isEmpty()) {
+        return false;
+    }
+    const bool linked = ::link(temporary.constData(), to.constData()) == 0;
+    ::unlink(temporary.constData());
+    if (!linked || !SyncFolderOf(to)) {
+        if (linked) {
+            ::unlink(to.constData());
+        }
+        return false;
+    }
+    // The copy is on disk under its new name; only now may the old one go.
+    return ::unlink(from.constData()) == 0;
 }
 
 } // namespace detail
@@ -152,7 +284,7 @@ bool ReplaceFileContents(const QString& path, const QByteArray& contents)
         ::unlink(temporary.constData());
         return false;
     }
-    SyncFolder(FolderOf(target));
+    SyncFolderOf(target); // the new contents are in place whether or not this succeeds
     return true;
 }
 

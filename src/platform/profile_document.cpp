@@ -248,7 +248,12 @@ bool ProfileDocument::WriteString(const QString& section, const QString& key, co
     }
     Line& before = insertAt == 0 ? target.header : target.lines[insertAt - 1];
     if (before.ending.isEmpty()) {
-        before.ending = m_newLine;
+        before.ending = m_newLine; // the last line: nothing follows the new one
+    } else {
+        // The line end of the line it follows: that one was read as a whole line
+        // end before whatever comes next, so a lone CR cannot merge with an LF
+        // that starts the next line.
+        newLine.ending = before.ending;
     }
     target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                         std::move(newLine));

@@ -3,14 +3,10 @@
 #include "file_operations.h"
 
 #include <QFile>
-#include <optional>
 
 namespace platform {
 
-namespace {
-
-// Empty for an absent file; nothing when the file is there but will not open.
-std::optional<QByteArray> ReadBytes(const QString& path)
+std::optional<QByteArray> ReadProfileBytes(const QString& path)
 {
     QFile file(path);
     if (!file.exists()) {
@@ -22,16 +18,14 @@ std::optional<QByteArray> ReadBytes(const QString& path)
     return file.readAll();
 }
 
-} // namespace
-
 ProfileDocument ReadProfile(const QString& path)
 {
-    return ProfileDocument(ReadBytes(path).value_or(QByteArray()));
+    return ProfileDocument(ReadProfileBytes(path).value_or(QByteArray()));
 }
 
 bool UpdateProfile(const QString& path, const std::function<bool(ProfileDocument&)>& change)
 {
-    const std::optional<QByteArray> before = ReadBytes(path);
+    const std::optional<QByteArray> before = ReadProfileBytes(path);
     if (!before) {
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -14,6 +15,10 @@ namespace platform {
 // The whole file as it is now. An absent or unreadable file reads as empty.
 // Reading never creates the file.
 ProfileDocument ReadProfile(const QString& path);
+
+// The file's bytes: empty for an absent file, nothing when the file is there
+// but cannot be read (no permission, a folder in its place).
+std::optional<QByteArray> ReadProfileBytes(const QString& path);
 
 // Reads the file once, lets `change` read and alter it, and writes the result
 // back when it differs. Fails, writing nothing, when the file exists but cannot

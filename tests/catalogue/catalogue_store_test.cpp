@@ -138,24 +138,23 @@ private Q_SLOTS:
         QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(4)), QByteArray("four"));
     }
 
-    // A playlist that cannot be moved leaves no station behind and the download in place for
-    // another try.
-    void installWithoutItsPlaylistIsUndone()
+    // A playlist file left in a free slot belongs to nobody: the install replaces it. A playlist
+    // that cannot be placed leaves no station behind and the download in place for another try.
+    void installReplacesAnOrphanAndUndoesAFailure()
     {
         WriteBytes(m_paths.catalogueFile, Catalogue(5));
         WriteBytes(m_paths.PlaylistFile(5), "stale playlist");
         DownloadPlaylist("fresh playlist");
         QCOMPARE(m_store->InstallStation(QStringLiteral("New"), QStringLiteral("d")),
-                 CatalogueStore::InstallResult::PlaylistNotMoved);
-        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(5));
-        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(5)), QByteArray("stale playlist"));
-        QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("fresh playlist"));
+                 CatalogueStore::InstallResult::Installed);
+        QCOMPARE(m_store->StationName(5), QStringLiteral("New"));
+        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(5)), QByteArray("fresh playlist"));
+        QVERIFY(!QFile::exists(m_paths.temporaryPlaylist));
 
-        QVERIFY(QFile::remove(m_paths.temporaryPlaylist));
-        QVERIFY(QFile::remove(m_paths.PlaylistFile(5)));
-        QCOMPARE(m_store->InstallStation(QStringLiteral("New"), QStringLiteral("d")),
+        QCOMPARE(m_store->InstallStation(QStringLiteral("Next"), QStringLiteral("d")),
                  CatalogueStore::InstallResult::PlaylistNotMoved);
-        QCOMPARE(m_store->StationRows().size(), 5);
+        QCOMPARE(m_store->StationRows().size(), 6);
+        QVERIFY(!QFile::exists(m_paths.PlaylistFile(6)));
         QCOMPARE(QString::fromLatin1(kInstallFailedMessage),
                  QStringLiteral("Error while installing file. Please try again."));
     }
