@@ -81,8 +81,11 @@ CatalogueStore::Health CatalogueStore::Recover()
                 // The journal stays; the next change tries again and reports it.
             }
             platform::RemoveTemporaryFiles(m_paths.radiosFolder);
-            platform::RemoveTemporaryFiles(QFileInfo(m_paths.catalogueFile).absolutePath(),
-                                           QFileInfo(m_paths.catalogueFile).fileName());
+            // Half-written copies of the catalogue and of the journal (itself hidden).
+            const QFileInfo catalogue(m_paths.catalogueFile);
+            platform::RemoveTemporaryFiles(catalogue.absolutePath(), catalogue.fileName());
+            platform::RemoveTemporaryFiles(catalogue.absolutePath(),
+                                           QLatin1Char('.') + catalogue.fileName());
         }
     }
     return platform::ReadProfileBytes(m_paths.catalogueFile) ? Health::Readable

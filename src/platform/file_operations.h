@@ -18,7 +18,8 @@ bool RenameFile(const QString& oldPath, const QString& newPath);
 // Puts a copy of `source` at `target`, replacing a file there, so that after a
 // crash `target` is either as it was or the whole copy; the source stays. A hard
 // link where both share a file system, copied bytes otherwise; on disk when it
-// returns true.
+// returns true. The two names may then share one file: whoever writes `source`
+// later must put a new file in its place (as downloads do), not rewrite it.
 bool PlaceCopy(const QString& source, const QString& target);
 
 // A second name for an existing file on the same file system; never replaces.
