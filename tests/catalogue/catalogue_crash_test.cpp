@@ -150,6 +150,96 @@ private Q_SLOTS:
         }
     }
 
+    // With the download on another file system (a tmpfs cache) the install still works.
+    void installAcrossFileSystems()
+    {
+        QTemporaryDir disk;
+        QVERIFY(disk.isValid());
+        FixedPaths paths = FixedPaths::Under(disk.path());
+        paths.temporaryPlaylist = m_root->filePath(QStringLiteral("temp.pls"));
+        QVERIFY(paths.CreateFolders());
+        struct stat data;
+        struct stat cache;
+        QVERIFY(::stat(QFile::encodeName(disk.path()).constData(), &data) == 0);
+        QVERIFY(::stat(QFile::encodeName(m_root->path()).constData(), &cache) == 0);
+        if (data.st_dev == cache.st_dev) {
+            QSKIP("no second file system here");
+        }
+        WriteBytes(paths.temporaryPlaylist, "across");
+        CatalogueStore store(paths);
+        QCOMPARE(store.InstallStation(QStringLiteral("Far"), QString()),
+                 CatalogueStore::InstallResult::Installed);
+        QCOMPARE(ReadBytesOrMissing(paths.PlaylistFile(0)), QByteArray("across"));
+        QVERIFY(!QFile::exists(paths.temporaryPlaylist));
+        QCOMPARE(QDir(paths.radiosFolder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("0.pls")});
+    }
+
+    // Two processes installing at the same time take turns: every station gets its own slot
+    // and its own playlist.
+    void twoProcessesInstallAtOnce()
+    {
+        QProcess first;
+        QProcess second;
+        for (QProcess* helper : {&first, &second}) {
+            const QString prefix = helper == &first ? QStringLiteral("a") : QStringLiteral("b");
+            helper->start(QStringLiteral(CATALOGUE_OPERATION_HELPER),
+                          {m_root->path(), m_root->filePath(prefix + QStringLiteral(".pls")),
+                           QStringLiteral("install-many"), prefix, QStringLiteral("100")});
+        }
+        for (QProcess* helper : {&first, &second}) {
+            QVERIFY(helper->waitForFinished(60000));
+            QCOMPARE(helper->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(helper->exitCode(), 0);
+        }
+        QCOMPARE(m_store->StationRows().size(), 200);
+        for (int slot = 0; slot < 200; ++slot) {
+            QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(slot)),
+                     PlaylistOf(m_store->StationName(slot)));
+        }
+    }
+
+    // A playlist that cannot be moved fails the deletion with its error, and nothing changes.
+    void deleteWithUnwritableRadiosFolder()
+    {
+        const Stations stations = MakeStations(5);
+        WriteStations(stations);
+        const QByteArray catalogue = ReadBytes(m_paths.catalogueFile);
+        // Root writes anywhere: the deletion runs as an ordinary user who owns the files.
+        const bool asRoot = ::geteuid() == 0;
+        if (asRoot) {
+            QVERIFY(::chmod(QFile::encodeName(m_root->path()).constData(), 0755) == 0);
+            QDirIterator files(m_root->path(), QDir::AllEntries | QDir::Hidden,
+                               QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                QVERIFY(::chown(QFile::encodeName(files.next()).constData(), 65534, 65534) == 0);
+            }
+            QVERIFY(::seteuid(65534) == 0);
+        }
+        QVERIFY(QFile::setPermissions(m_paths.radiosFolder,
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        std::optional<QString> error;
+        try {
+            m_store->DeleteStation(1);
+        } catch (const Error& raised) {
+            error = raised.message();
+        }
+        QFile::setPermissions(m_paths.radiosFolder, QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner);
+        if (asRoot) {
+            QVERIFY(::seteuid(0) == 0);
+        }
+        QCOMPARE(error.value_or(QString()),
+                 QStringLiteral("Unable to write to ") + m_paths.radiosFolder);
+        QCOMPARE(ReadBytes(m_paths.catalogueFile), catalogue);
+        for (int slot = 0; slot < stations.size(); ++slot) {
+            QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(slot)),
+                     PlaylistOf(stations[slot].first));
+        }
+        QCOMPARE(HiddenFiles(), QStringList{QStringLiteral(".wavedock.lst.lock")});
+    }
+
 private:
     Stations MakeStations(int count)
     {

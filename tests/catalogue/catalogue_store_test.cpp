@@ -294,6 +294,25 @@ private Q_SLOTS:
         }
     }
 
+    // An unreadable catalogue (a folder in its place) is reported by name at start, lists
+    // nothing, and no change writes over it.
+    void unreadableCatalogueIsReportedAndKept()
+    {
+        QVERIFY(QDir().mkdir(m_paths.catalogueFile));
+        QCOMPARE(m_store->Recover(), CatalogueStore::Health::Unreadable);
+        QVERIFY(m_store->UnreadableMessage().contains(m_paths.catalogueFile));
+        QVERIFY(m_store->StationRows().isEmpty());
+        DownloadPlaylist("kept");
+        ExpectUnableToWrite([&] { m_store->InstallStation(QStringLiteral("Jazz"), QString()); },
+                            m_paths.catalogueFile);
+        ExpectUnableToWrite([&] { m_store->SetStationDescription(0, QStringLiteral("x")); },
+                            m_paths.catalogueFile);
+        ExpectUnableToWrite([&] { m_store->DeleteStation(0); }, m_paths.catalogueFile);
+        QVERIFY(QFileInfo(m_paths.catalogueFile).isDir());
+        QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("kept"));
+        QVERIFY(!QFile::exists(m_paths.PlaylistFile(0)));
+    }
+
 private:
     void DownloadPlaylist(const QByteArray& contents)
     {

@@ -123,6 +123,16 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(m_path), expected);
     }
 
+    // A new line takes the line end of the line before it, so a lone CR never merges with the LF
+    // of an empty line that follows into one CRLF.
+    void newLineNeverMergesWithTheNext()
+    {
+        WriteBytes(m_path, "[a]\rk=1\n\n[b]\rx=2\r");
+        QVERIFY(WriteProfileString(m_path, QStringLiteral("a"), QStringLiteral("new"),
+                                   QStringLiteral("v")));
+        QCOMPARE(ReadBytes(m_path), QByteArray("[a]\rk=1\nnew=v\n\n[b]\rx=2\r"));
+    }
+
     // Text that is not UTF-8 (the Windows program's ANSI bytes) reads as Windows-1252; ours is
     // UTF-8.
     void readsAnsiAndWritesUtf8()
