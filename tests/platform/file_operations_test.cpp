@@ -24,6 +24,7 @@ private Q_SLOTS:
         QTest::addColumn<Rename>("rename");
         QTest::newRow("no-replace rename") << Rename(&platform::RenameFile);
         QTest::newRow("link fallback") << Rename(&platform::detail::RenameFileByLink);
+        QTest::newRow("copy across file systems") << Rename(&platform::detail::RenameFileByCopy);
     }
 
     // A rename moves the file, but never over an existing file, from a missing one or into a
