@@ -14,7 +14,9 @@ namespace platform {
 //   comment; a line without "=" holds no key;
 // - section and key names match without regard to letter case, and the first
 //   matching section and the first matching key in it win;
-// - a new section goes at the end, a new key after the last key of its section.
+// - a new section goes at the end, a new key after the last key of its section;
+//   a new key line ends as the line it follows does (a new section and a key at
+//   the very end take the file's first line end).
 // Every line keeps its own bytes, so a change rewrites only the line it touches:
 // unknown sections, comments, line ends and bytes that are not UTF-8 survive.
 // Text is written as UTF-8; text that is not valid UTF-8 reads as Windows-1252.
