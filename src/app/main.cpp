@@ -1,11 +1,15 @@
 #include "application.h"
 #include "application_setup.h"
+#include "application_window.h"
 #include "command_line.h"
 #include "directory_site.h"
 #include "download_progress_dialog.h"
 #include "fixed_paths.h"
+#include "local_socket_windows.h"
+#include "lock_file_mutexes.h"
 #include "mpris_window_messages.h"
 #include "network_url_download.h"
+#include "tabf_one_instance.h"
 #include "ttunely.h"
 #include "version.h"
 #include "xdg_shell.h"
@@ -16,6 +20,25 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerCommandLine(ArgumentList(argc, argv)))
         return *answered;
+
+    const QString runtimeFolder = platform::LockFileMutexes::RuntimeFolder();
+    platform::LockFileMutexes namedMutexes(runtimeFolder);
+    platform::LocalSocketWindows topLevelWindows(
+        runtimeFolder, platform::LocalSocketWindows::ActivationTokenFromEnvironment());
+    {
+        // Making the application object starts the embedded browser's engine and
+        // building the main window starts its browser, together well over a
+        // second; a second copy is sent away before either, by a guard with the
+        // settings of the window's `once` (all defaults). It needs nothing but
+        // the two layers: it brings the other copy forward and ends. The window's
+        // own guard still decides between copies that pass here at one moment.
+        TabfOneInstance earlyGuard(&namedMutexes, &topLevelWindows);
+        if (earlyGuard.Check()) {
+            earlyGuard.SecondCopyReaction();
+            return 0;
+        }
+    }
+
     PrepareApplication();
     Application app(argc, argv);
     ConfigureApplication(app);
@@ -28,7 +51,10 @@ int main(int argc, char** argv)
     platform::NetworkUrlDownload urlDownload(platform::NetworkUrlDownload::Limits(),
                                              &downloadProgress);
     Ttunely window(MainWindowServices{FixedPaths::ForCurrentUser(), DirectorySite{}, shell,
-                                      windowMessages, urlDownload});
+                                      windowMessages, urlDownload, &namedMutexes,
+                                      &topLevelWindows});
     app.setMainForm(&window);
+    // Other copies find this one by its application window once the loop runs.
+    ApplicationWindow applicationWindow(topLevelWindows);
     return app.Run();
 }

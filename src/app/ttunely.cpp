@@ -8,6 +8,7 @@
 #include "message_boxes.h"
 #include "shell.h"
 #include "station_list.h"
+#include "tabf_one_instance.h"
 #include "tnoweradio.h"
 #include "tsplash.h"
 #include "ui_tunely.h"
@@ -69,6 +70,11 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
     connect(ui->Button7, &QPushButton::clicked, this, &Ttunely::Button7Click);
     if (Application* app = Application::instance())
         connect(app, &Application::idle, this, &Ttunely::propsIdle);
+
+    // The components, in layout order; once every one has its settings, each
+    // runs its end-of-loading step in the same order, the guard's check last.
+    once = new TabfOneInstance(m_services.namedMutexes, m_services.topLevelWindows, this);
+    once->Loaded();
 
     FormCreate();
 }

@@ -13,7 +13,9 @@ namespace Ui {
 class Ttunely;
 }
 namespace platform {
+class NamedMutexes;
 class Shell;
+class TopLevelWindows;
 class UrlDownload;
 class WindowMessages;
 } // namespace platform
@@ -22,6 +24,7 @@ class CatalogueStore;
 class ControlPage;
 class InstalledRadiosPage;
 class QTimer;
+class TabfOneInstance;
 
 // What the main window talks to outside itself; main() makes the real ones,
 // tests hand in their own.
@@ -32,6 +35,9 @@ struct MainWindowServices
     platform::Shell& shell;
     platform::WindowMessages& windowMessages;
     platform::UrlDownload& urlDownload;
+    // The single-instance guard's layers; without them (tests) it sees no other copy.
+    platform::NamedMutexes* namedMutexes = nullptr;
+    platform::TopLevelWindows* topLevelWindows = nullptr;
 };
 
 // The main window: three pages, the one-time start-up work on the first idle
@@ -53,6 +59,7 @@ public:
     BrowserPage& browserPage() const { return *m_browserPage; }
     Tsplash* splash() const { return m_splash; }
     QTimer* timer() const { return Timer1; }
+    TabfOneInstance* instanceGuard() const { return once; }
 
     void FormCreate();
     void propsIdle();
@@ -78,4 +85,5 @@ private:
     BrowserPage* m_browserPage;
     QPointer<Tsplash> m_splash;
     QTimer* Timer1;
+    TabfOneInstance* once;
 };

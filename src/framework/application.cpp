@@ -38,12 +38,15 @@ void Application::setTitle(const QString& title)
 
 void Application::Terminate()
 {
+    m_terminating = true;
     // Posted, so the handler that asked finishes first.
     QMetaObject::invokeMethod(this, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 int Application::Run()
 {
+    if (m_terminating)
+        return 0;
     if (m_showMainForm && m_mainForm)
         m_mainForm->show();
     return exec();

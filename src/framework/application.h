@@ -35,6 +35,8 @@ public:
     void Terminate();
 
     // Shows the main form (unless the flag was cleared) and runs the message loop.
+    // When termination was asked for before the loop starts, the loop does not
+    // run at all: no idle pass, so no start-up work, happens in a copy that ends.
     int Run();
 
     bool notify(QObject* receiver, QEvent* event) override;
@@ -46,6 +48,7 @@ private:
     QString m_title = QStringLiteral("Wavedock");
     QPointer<QWidget> m_mainForm;
     bool m_showMainForm = true;
+    bool m_terminating = false;
     IdleEvent* m_idleEvent = nullptr;
 };
 

@@ -1,0 +1,135 @@
+#include "tabf_one_instance.h"
+
+#include "application.h"
+#include "named_mutexes.h"
+#include "top_level_windows.h"
+#include "window_placement.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <memory>
+
+namespace {
+
+// The class name other copies look up our application window by.
+const QString kApplicationWindowClass = QStringLiteral("TApplication");
+
+// The instance mutex, held from the check to the end of the process (one per
+// process, whichever window's guard took it).
+struct InstanceMutexHolder
+{
+    ~InstanceMutexHolder()
+    {
+        if (mutex)
+            mutex->Release();
+    }
+    std::unique_ptr<platform::NamedMutex> mutex;
+};
+InstanceMutexHolder instanceMutex;
+
+// The guard may run before the application object exists.
+QString ExecutablePath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+} // namespace
+
+TabfOneInstance::TabfOneInstance(platform::NamedMutexes* mutexes,
+                                 platform::TopLevelWindows* windows, QObject* owner)
+    : TabfComponent(owner), m_mutexes(mutexes), m_windows(windows)
+{
+}
+
+void TabfOneInstance::Loaded()
+{
+    if (Check())
+        SecondCopyReaction();
+}
+
+QString TabfOneInstance::InstanceNameBase() const
+{
+    const QString base = ExeNameAsIdentifier ? ExecutablePath().toUpper() : Application::Title();
+    QString name = base + Identifier + QStringLiteral(".OneInstance.");
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return name;
+}
+
+bool TabfOneInstance::Check()
+{
+    if (!m_mutexes)
+        return false;
+    const QString base = InstanceNameBase();
+    // The guard keeps two copies that start together from both passing: the
+    // later one finds it taken and counts as the second copy.
+    platform::NamedMutexes::Created guard =
+        m_mutexes->Create(base + QStringLiteral("CriticalSection"), true);
+    if (!guard.mutex || guard.alreadyExisted)
+        return true;
+    // A lock held through an earlier handle of this process would refuse the new
+    // one, so the earlier handle goes first; the guard keeps others out meanwhile.
+    instanceMutex.mutex.reset();
+    instanceMutex.mutex = m_mutexes->Create(base + QStringLiteral("Default"), false).mutex;
+    const bool another = instanceMutex.mutex && !instanceMutex.mutex->TryWait();
+    guard.mutex->Release();
+    return another;
+}
+
+void TabfOneInstance::SecondCopyReaction()
+{
+    bool terminate = true;
+    Application* app = Application::instance();
+    const bool showMainForm = app ? app->showMainForm() : true;
+    if (app)
+        app->setShowMainForm(false);
+    if (ShowMessage) {
+        if (OnShowMessage)
+            OnShowMessage(this, terminate);
+        else
+            ShowAlreadyRunning();
+    }
+    if (ActivatePrevInstance)
+        ActivatePreviousInstance();
+    if (!app)
+        return;
+    if (terminate)
+        app->Terminate();
+    else
+        app->setShowMainForm(showMainForm);
+}
+
+QString TabfOneInstance::StandardMessage(const QString& title)
+{
+    return QStringLiteral("Application \"%1\" is already running.").arg(title);
+}
+
+void TabfOneInstance::ShowAlreadyRunning() const
+{
+    const QString title = Application::Title();
+    QMessageBox box(QMessageBox::Warning, title,
+                    Message.isEmpty() ? StandardMessage(title) : Message, QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.adjustSize();
+    CentreOnScreen(box);
+    box.exec();
+}
+
+void TabfOneInstance::ActivatePreviousInstance()
+{
+    if (!m_windows)
+        return;
+    const QString title = Application::Title();
+    platform::PublishedWindow window = m_windows->FindWindowEx(0, kApplicationWindowClass, title);
+    while (window != 0 && window == m_windows->OwnWindow())
+        window = m_windows->FindWindowEx(window, kApplicationWindowClass, title);
+    if (window == 0 || !m_windows->IsWindow(window))
+        return;
+    if (m_windows->IsIconic(window))
+        m_windows->OpenIcon(window);
+    else
+        m_windows->SetForegroundWindow(window);
+}
