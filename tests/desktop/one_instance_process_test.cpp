@@ -1,0 +1,196 @@
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// Generous: the machine may be busy; every wait ends as soon as its signal comes.
+constexpr int kStartMs = 60000;
+
+// One started copy and what it printed.
+class Copy final
+{
+public:
+    Copy(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
+    {
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput,
+                         [this] { output += process.readAllStandardOutput(); });
+        process.start(program, arguments);
+    }
+    ~Copy()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+
+    bool Said(const char* line) const { return output.split('\n').contains(line); }
+    bool Running() const { return process.state() == QProcess::Running; }
+    bool EndedCleanly() const
+    {
+        return process.state() == QProcess::NotRunning &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    QProcess process;
+    QByteArray output;
+};
+
+} // namespace
+
+// Real copies of a program with the guard, sharing one private runtime folder.
+class OneInstanceProcessTest final : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_runtime = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_runtime->isValid());
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+    }
+
+    // A second start ends without showing a window; the first copy, hidden away
+    // (as in the notification area), is shown again and activated.
+    void secondStartBringsHiddenFirstBack()
+    {
+        auto first = StartProbe({QStringLiteral("--hidden")});
+        QTRY_VERIFY_WITH_TIMEOUT(first->Said("ready"), kStartMs);
+        first->output.clear();
+
+        auto second = StartProbe();
+        QVERIFY(second->process.waitForFinished(kStartMs));
+        QVERIFY(second->EndedCleanly());
+        QVERIFY(!second->Said("shown"));
+        QTRY_VERIFY_WITH_TIMEOUT(first->Said("shown"), kStartMs);
+        QTRY_VERIFY_WITH_TIMEOUT(first->Said("active"), kStartMs);
+        QVERIFY(first->Running());
+    }
+
+    // Of twenty copies started at once exactly one keeps running.
+    void twentySimultaneousStartsLeaveOne()
+    {
+        std::vector<std::unique_ptr<Copy>> copies;
+        for (int i = 0; i < 20; ++i)
+            copies.push_back(StartProbe());
+        const auto ended = [&copies] {
+            return std::count_if(copies.begin(), copies.end(),
+                                 [](const auto& copy) { return !copy->Running(); });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(ended(), 19, kStartMs);
+        for (const auto& copy : copies) {
+            if (copy->Running())
+                QTRY_VERIFY_WITH_TIMEOUT(copy->Said("ready"), kStartMs);
+            else
+                QVERIFY(copy->EndedCleanly() && !copy->Said("ready"));
+        }
+        QCOMPARE(ended(), 19);
+    }
+
+    // A copy killed outright leaves nothing that stops the next one.
+    void killedCopyNeverBlocks()
+    {
+        auto first = StartProbe();
+        QTRY_VERIFY_WITH_TIMEOUT(first->Said("ready"), kStartMs);
+        first->process.kill();
+        QVERIFY(first->process.waitForFinished(kStartMs));
+
+        auto next = StartProbe();
+        QTRY_VERIFY_WITH_TIMEOUT(next->Said("ready"), kStartMs);
+    }
+
+    // Copies with different identifiers do not see each other.
+    void differentIdentifiersRunSideBySide()
+    {
+        auto one = StartProbe({QStringLiteral("--identifier"), QStringLiteral("one")});
+        auto two = StartProbe({QStringLiteral("--identifier"), QStringLiteral("two")});
+        QTRY_VERIFY_WITH_TIMEOUT(one->Said("ready") && two->Said("ready"), kStartMs);
+    }
+
+    // Lock files and a window socket left from an earlier boot, whose process id
+    // now belongs to some other live process, neither block a start nor stop a
+    // later copy from finding the running one.
+    void leftoversFromAnotherBootDoNotBlock()
+    {
+        {
+            auto earlier = StartProbe();
+            QTRY_VERIFY_WITH_TIMEOUT(earlier->Said("ready"), kStartMs);
+            earlier->process.kill();
+            QVERIFY(earlier->process.waitForFinished(kStartMs));
+        }
+        QDir folder(m_runtime->filePath(QStringLiteral("wavedock")));
+        const QStringList sockets = folder.entryList({QStringLiteral("window-*")}, QDir::System);
+        QCOMPARE(sockets.size(), 1);
+        QString reused = sockets[0];
+        reused.truncate(reused.lastIndexOf(QLatin1Char('-')) + 1);
+        QVERIFY(folder.rename(sockets[0], reused + QString::number(::getpid())));
+        for (const QString& lock : folder.entryList({QStringLiteral("mutex-*")}, QDir::Files)) {
+            QFile file(folder.filePath(lock));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("left over") > 0);
+        }
+
+        auto running = StartProbe({QStringLiteral("--hidden")});
+        QTRY_VERIFY_WITH_TIMEOUT(running->Said("ready"), kStartMs);
+        running->output.clear();
+        auto later = StartProbe();
+        QVERIFY(later->process.waitForFinished(kStartMs));
+        QVERIFY(later->EndedCleanly());
+        QTRY_VERIFY_WITH_TIMEOUT(running->Said("shown"), kStartMs);
+    }
+
+    // The program itself: a second copy ends at once and makes no folder or file
+    // of its own (no catalogue, no temporary playlist, no browser data).
+    void secondProgramCopyTouchesNothing()
+    {
+        QTemporaryDir firstHome, secondHome;
+        auto first = std::make_unique<Copy>(QStringLiteral(WAVEDOCK_PATH), QStringList(),
+                                            HomeIn(firstHome.path()));
+        QDir folder(m_runtime->filePath(QStringLiteral("wavedock")));
+        QTRY_VERIFY_WITH_TIMEOUT(!folder.entryList({QStringLiteral("window-*")}, QDir::System).isEmpty(),
+                                 kStartMs);
+
+        QElapsedTimer clock;
+        clock.start();
+        Copy second(QStringLiteral(WAVEDOCK_PATH), QStringList(), HomeIn(secondHome.path()));
+        QVERIFY(second.process.waitForFinished(kStartMs));
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY(second.EndedCleanly());
+        qInfo("The second copy ended %lld ms after it was started.", elapsed);
+        QVERIFY(QDir(secondHome.path()).isEmpty());
+        QVERIFY(first->Running());
+    }
+
+private:
+    std::unique_ptr<Copy> StartProbe(const QStringList& arguments = {})
+    {
+        return std::make_unique<Copy>(QStringLiteral(PROBE_PATH), arguments, m_env);
+    }
+
+    // Everything the program may write, below one folder.
+    QProcessEnvironment HomeIn(const QString& path) const
+    {
+        QProcessEnvironment env = m_env;
+        env.insert(QStringLiteral("HOME"), path);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), path + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path + QStringLiteral("/config"));
+        return env;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_runtime;
+    QProcessEnvironment m_env;
+};
+
+QTEST_MAIN(OneInstanceProcessTest)
+#include "one_instance_process_test.moc"
