@@ -76,7 +76,14 @@ QString LockFileMutexes::RuntimeFolder()
         if (!folder.isEmpty())
             return folder;
     }
-    return MakePrivateFolder("/tmp/wavedock-" + QByteArray::number(::geteuid()));
+    const QByteArray fallback = "/tmp/wavedock-" + QByteArray::number(::geteuid());
+    qWarning("XDG_RUNTIME_DIR is not a private folder of this user; using %s.",
+             fallback.constData());
+    const QString folder = MakePrivateFolder(fallback);
+    if (folder.isEmpty())
+        qWarning("%s is not a private folder of this user; no copy can start.",
+                 fallback.constData());
+    return folder;
 }
 
 QString LockFileMutexes::LockFilePath(const QString& name) const
