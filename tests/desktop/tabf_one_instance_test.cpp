@@ -3,6 +3,7 @@
 #include "fake_top_level_windows.h"
 #include "message_box_catcher.h"
 #include "tabf_one_instance.h"
+#include "test_main.h"
 
 #include <QTest>
 
@@ -92,10 +93,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    TabfOneInstanceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(TabfOneInstanceTest)
 #include "tabf_one_instance_test.moc"
