@@ -5,6 +5,7 @@
 #include "tabf_one_instance.h"
 #include "test_main.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 // The guard's decisions, over doubles of the named mutexes and the windows.
@@ -90,6 +91,20 @@ private Q_SLOTS:
         once.SecondCopyReaction();
         QCOMPARE(windows.requests, (QStringList{QStringLiteral("OpenIcon 5"),
                                                 QStringLiteral("SetForegroundWindow 7")}));
+    }
+
+    // A second copy ends before its loop turns once: no idle pass, so none of
+    // the start-up work that makes folders or reads the catalogue. (Last: the
+    // application stays asked to end.)
+    void secondCopyNeverReachesAnIdlePass()
+    {
+        FakeNamedMutexes mutexes;
+        mutexes.OwnElsewhere(QStringLiteral("Wavedock.OneInstance.Default"));
+        TabfOneInstance once(&mutexes, nullptr);
+        once.Loaded();
+        QSignalSpy idle(Application::instance(), &Application::idle);
+        QCOMPARE(Application::instance()->Run(), 0);
+        QCOMPARE(idle.count(), 0);
     }
 };
 
