@@ -72,6 +72,7 @@ void BrowserPage::browserBeforeNavigate2(const QString& url, bool& cancel)
     if (m_capturing)
         return;
     m_capturing = true;
+    m_context.browser.HoldPage(true);
     // The download and the dialog wait in nested loops, which must not run
     // inside the engine's event: they go on once the engine has its answer.
     QPointer<BrowserPage> self(this);
@@ -85,9 +86,13 @@ void BrowserPage::capture(const QString& url)
 {
     struct Done
     {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_capturing};
+        BrowserPage& page;
+        ~Done()
+        {
+            page.m_capturing = false;
+            page.m_context.browser.HoldPage(false);
+        }
+    } done{*this};
 
     const int result = m_context.download.DownloadToFile(url, m_context.temporaryPlaylist);
     if (result != platform::DownloadOk) {

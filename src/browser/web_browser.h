@@ -39,6 +39,10 @@ public:
     // decided inside the event, so the page holding the link stays shown.
     virtual void ContinueAfterEvent(std::function<void()> work) = 0;
 
+    // While held (a capture downloading or asking for its name), the page is
+    // kept as it is, never put away to save memory. Calls nest.
+    virtual void HoldPage(bool hold) = 0;
+
     BeforeNavigate2Event OnBeforeNavigate2;
     NavigateErrorEvent OnNavigateError;
 };

@@ -44,6 +44,7 @@ private:
     QPushButton* m_buttons[5] = {};
     BrowserPage* m_page = nullptr;
     int m_installs = 0;
+    int m_holdsAtInstall = 0; // the page stays while the dialog is open
     QByteArray m_installedBody;
 };
 
@@ -65,6 +66,7 @@ void BrowserPageTest::init()
         BrowserPageContext{*m_browser, site, *m_download, temporary,
                            [this, temporary] {
                                ++m_installs;
+                               m_holdsAtInstall = m_browser->holds;
                                QFile file(temporary);
                                if (file.open(QIODevice::ReadOnly))
                                    m_installedBody = file.readAll();
@@ -192,7 +194,9 @@ void BrowserPageTest::captureMatchesPlsAnywhereInAnyCase()
     if (captured) {
         QCOMPARE(m_download->targets, QStringList{m_dir.filePath(QStringLiteral("temp.pls"))});
         QCOMPARE(m_installedBody, m_download->body);
+        QCOMPARE(m_holdsAtInstall, 1);
     }
+    QCOMPARE(m_browser->holds, 0);
     QVERIFY(boxes.texts().isEmpty());
 }
 

@@ -43,7 +43,7 @@ private Q_SLOTS:
 private:
     void loadDirectory();
     void click(const QString& id);
-    QString currentPath() const { return m_browser->page()->url().path(); }
+    QString currentPath() { return m_browser->page()->url().path(); }
     // Waits until the capture for the last click has ended (offered or refused).
     bool waitForCaptureEnd(int installs, int messages);
 

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void continuationRunsWithTheEngineAwake();
     void handlerErrorsReachTheErrorBoxWithoutBreakingNavigation();
     void newWindowLinksOpenInTheSameBrowser();
+    void engineStartsWhenFirstShownWithTheKeptAddress();
+    void pagesAwayAreDiscardedUnlessHeldAndReloadWhenBack();
 
 private:
     // Navigates (or runs `action`) and waits for the main frame's load to end;
@@ -41,7 +43,7 @@ private:
     bool loadAndWait(const std::function<void()>& action);
     void navigateAndWait(const QString& path);
     void click(const QString& id);
-    QString currentPath() const { return m_browser->page()->url().path(); }
+    QString currentPath() { return m_browser->page()->url().path(); }
 
     std::unique_ptr<FixtureHttpServer> m_server;
     std::unique_ptr<TWebBrowser> m_browser;
@@ -247,6 +249,42 @@ void TWebBrowserTest::newWindowLinksOpenInTheSameBrowser()
     QVERIFY(loadAndWait([&] { click(QStringLiteral("blank")); }));
     QCOMPARE(currentPath(), QStringLiteral("/counter"));
     QCOMPARE(m_seen.last(), m_server->url("/counter"));
+}
+
+// The engine starts only when the control is first shown; an address asked
+// for before that is kept and shown then.
+void TWebBrowserTest::engineStartsWhenFirstShownWithTheKeptAddress()
+{
+    TWebBrowser later;
+    later.resize(400, 300);
+    later.Navigate(m_server->url(QStringLiteral("/directory")));
+    QVERIFY(!later.IsEngineRunning());
+    later.show();
+    QVERIFY(later.IsEngineRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(later.page()->title(), QStringLiteral("Directory"), kLoadTimeoutMs);
+}
+
+// Away from the screen past the delay, the page is discarded and its renderer
+// ends, but not while a capture holds it; back on screen it reloads its address.
+void TWebBrowserTest::pagesAwayAreDiscardedUnlessHeldAndReloadWhenBack()
+{
+    m_browser->SetDiscardDelayForTesting(100);
+    navigateAndWait(QStringLiteral("/directory"));
+    QTRY_VERIFY(m_browser->page()->renderProcessPid() != 0);
+
+    QSignalSpy waited(m_browser->findChild<QTimer*>(QStringLiteral("discardTimer")),
+                      &QTimer::timeout);
+    m_browser->HoldPage(true);
+    m_browser->hide();
+    QVERIFY(waited.wait());
+    QVERIFY(!m_browser->IsPageDiscarded());
+    m_browser->HoldPage(false);
+    QTRY_VERIFY(m_browser->IsPageDiscarded());
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->renderProcessPid(), 0, kLoadTimeoutMs);
+
+    QVERIFY(loadAndWait([&] { m_browser->show(); }));
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+    QVERIFY(m_browser->page()->renderProcessPid() != 0);
 }
 
 WAVEDOCK_TEST_MAIN(TWebBrowserTest)

@@ -29,6 +29,7 @@ public:
             throw Error(QStringLiteral("There is no earlier page to go back to"));
     }
     void Refresh() override { ++refreshCalls; }
+    void HoldPage(bool hold) override { holds += hold ? 1 : -1; }
     void ContinueAfterEvent(std::function<void()> work) override
     {
         m_queued.push_back(std::move(work));
@@ -63,6 +64,7 @@ public:
     int goBackCalls = 0;
     int refreshCalls = 0;
     int eventsRaised = 0;
+    int holds = 0; // captures holding the page now
     bool canGoBack = false;
     QString navigateError; // when set, Navigate throws Error with this text
 
