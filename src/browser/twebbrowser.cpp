@@ -1,78 +1,14 @@
 #include "twebbrowser.h"
 
 #include "application.h"
+#include "browser_engine.h"
+#include "engine_module.h"
 #include "error.h"
 
-#include <QApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QVBoxLayout>
-#include <QWebEngineHistory>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineNewWindowRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <exception>
-#include <functional>
 #include <utility>
-
-namespace {
-
-// Chromium's net::ERR_ABORTED: a load given up because another one replaced
-// it or it was stopped; nothing the user needs to hear about.
-constexpr int kNetErrorAborted = -3;
-
-// A directory page and its pictures; Chromium's default would be far larger.
-constexpr int kHttpCacheBytes = 16 * 1024 * 1024;
-
-// The engine reads its switches once, when its first profile is made.
-void AppendEngineSwitch(const char* engineSwitch)
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (flags.contains(engineSwitch))
-        return;
-    if (!flags.isEmpty())
-        flags += ' ';
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + engineSwitch);
-}
-
-// One small profile for every browser of the program: off the record, so
-// nothing of the directory is stored on disk, with a bounded cache in memory,
-// and all pages in one renderer process.
-QWebEngineProfile* SharedProfile()
-{
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile) {
-        AppendEngineSwitch("--renderer-process-limit=1");
-        profile = new QWebEngineProfile(qApp);
-        profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-        profile->setHttpCacheMaximumSize(kHttpCacheBytes);
-        profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    }
-    return profile;
-}
-
-} // namespace
-
-// Hands every navigation decision of the engine to the control.
-class TWebBrowser::Page final : public QWebEnginePage
-{
-public:
-    Page(std::function<bool(const QUrl&, bool)> decide, QObject* parent)
-        : QWebEnginePage(SharedProfile(), parent), m_decide(std::move(decide))
-    {
-    }
-
-protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
-    {
-        return m_decide(url, isMainFrame);
-    }
-
-private:
-    std::function<bool(const QUrl&, bool)> m_decide;
-};
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent)
 {
@@ -84,44 +20,55 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent)
     connect(&m_discardTimer, &QTimer::timeout, this, &TWebBrowser::discardPage);
 }
 
-TWebBrowser::~TWebBrowser() = default;
+TWebBrowser::~TWebBrowser()
+{
+    // The engine calls back into this control: it goes first.
+    if (m_engine)
+        delete m_engine->widget();
+}
 
 void TWebBrowser::startEngine()
 {
-    if (m_view)
+    if (m_engine)
         return;
-    m_view = new QWebEngineView(this);
-    auto* page = new Page(
-        [this](const QUrl& url, bool isMainFrame) { return decideNavigation(url, isMainFrame); },
-        m_view);
-    m_view->setPage(page);
-    connect(page, &QWebEnginePage::loadingChanged, this, &TWebBrowser::loadingChanged);
-    connect(page, &QWebEnginePage::newWindowRequested, this, &TWebBrowser::newWindowRequested);
-    layout()->addWidget(m_view);
-    m_view->show();
+    BrowserEngine::Events events;
+    events.beforeNavigate = [this](const QUrl& url, bool) {
+        bool cancel = false;
+        if (OnBeforeNavigate2)
+            raiseInsideEngine([&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel); });
+        return !cancel;
+    };
+    events.navigateError = [this](const QUrl& url, int statusCode) {
+        if (OnNavigateError)
+            raiseInsideEngine(
+                [&] { OnNavigateError(url.toString(QUrl::FullyEncoded), statusCode); });
+    };
+    m_engine = LoadBrowserEngine()(this, std::move(events));
+    layout()->addWidget(m_engine->widget());
+    m_engine->widget()->show();
 
     m_watchedWindow = window();
     m_watchedWindow->installEventFilter(this);
     if (!m_pending.isEmpty())
-        m_view->load(std::exchange(m_pending, QUrl()));
+        m_engine->load(std::exchange(m_pending, QUrl()));
     windowPresenceChanged();
 }
 
-QWebEnginePage* TWebBrowser::page()
+QObject* TWebBrowser::EnginePage()
 {
     startEngine();
-    return m_view->page();
+    return m_engine->page();
 }
 
 bool TWebBrowser::IsPageDiscarded() const
 {
-    return m_view && m_view->page()->lifecycleState() == QWebEnginePage::LifecycleState::Discarded;
+    return m_engine && m_engine->isDiscarded();
 }
 
 void TWebBrowser::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    startEngine();
+    RunGuarded([this] { startEngine(); });
 }
 
 bool TWebBrowser::eventFilter(QObject* watched, QEvent* event)
@@ -148,7 +95,7 @@ bool TWebBrowser::windowAway() const
 
 void TWebBrowser::windowPresenceChanged()
 {
-    if (!m_view)
+    if (!m_engine)
         return;
     if (!windowAway()) {
         m_discardTimer.stop();
@@ -160,23 +107,14 @@ void TWebBrowser::windowPresenceChanged()
 
 void TWebBrowser::discardPage()
 {
-    if (!m_view || m_holds > 0 || !windowAway() || IsPageDiscarded())
+    if (!m_engine || m_holds > 0 || !windowAway() || IsPageDiscarded())
         return;
-    // Only a page that is not shown may be discarded; its renderer process
-    // then ends, and the page keeps its address and history.
-    QWebEnginePage* page = m_view->page();
-    page->setVisible(false);
-    page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    m_engine->discard();
 }
 
 void TWebBrowser::wakePage()
 {
-    QWebEnginePage* page = m_view->page();
-    // Waking a discarded page reloads its last address.
-    if (page->lifecycleState() != QWebEnginePage::LifecycleState::Active)
-        page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
-    if (m_view->isVisible())
-        page->setVisible(true);
+    m_engine->wake(m_engine->widget()->isVisible());
 }
 
 void TWebBrowser::HoldPage(bool hold)
@@ -197,26 +135,26 @@ void TWebBrowser::Navigate(const QString& url)
         address = QUrl::fromUserInput(url);
     if (!address.isValid() || address.isRelative())
         throw Error(QStringLiteral("\"%1\" is not a valid address").arg(url));
-    if (!m_view) {
+    if (!m_engine) {
         m_pending = address;
         return;
     }
     wakePage();
-    m_view->load(address);
+    m_engine->load(address);
 }
 
 void TWebBrowser::GoBack()
 {
     startEngine();
     wakePage();
-    if (!m_view->history()->canGoBack())
+    if (!m_engine->canGoBack())
         throw Error(QStringLiteral("There is no earlier page to go back to"));
-    m_view->back();
+    m_engine->back();
 }
 
 void TWebBrowser::Refresh()
 {
-    if (!m_view) {
+    if (!m_engine) {
         startEngine(); // shows the kept address, if any
         return;
     }
@@ -224,13 +162,13 @@ void TWebBrowser::Refresh()
         wakePage(); // reloads
         return;
     }
-    m_view->reload();
+    m_engine->reload();
 }
 
 void TWebBrowser::ContinueAfterEvent(std::function<void()> work)
 {
     // A zero timer fires from the event loop proper, after the engine's call
-    // into acceptNavigationRequest has returned.
+    // into its navigation decision has returned.
     QTimer::singleShot(0, this, [work = std::move(work)] { RunGuarded(work); });
 }
 
@@ -244,37 +182,4 @@ void TWebBrowser::raiseInsideEngine(const std::function<void()>& event)
         ContinueAfterEvent(
             [failure = std::current_exception()] { std::rethrow_exception(failure); });
     }
-}
-
-bool TWebBrowser::decideNavigation(const QUrl& url, bool isMainFrame)
-{
-    bool cancel = false;
-    if (OnBeforeNavigate2)
-        raiseInsideEngine([&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel); });
-    if (cancel && isMainFrame)
-        m_cancelled.insert(url);
-    return !cancel;
-}
-
-void TWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
-{
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
-        return;
-    if (m_cancelled.remove(info.url()) || info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
-        return;
-    if (info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain &&
-        info.errorCode() == kNetErrorAborted)
-        return;
-    if (OnNavigateError) {
-        const QString url = info.url().toString(QUrl::FullyEncoded);
-        const int status = info.errorCode();
-        raiseInsideEngine([&] { OnNavigateError(url, status); });
-    }
-}
-
-void TWebBrowser::newWindowRequested(QWebEngineNewWindowRequest& request)
-{
-    // The program has one browser: a link meant for a new window opens here,
-    // through the same before-navigate decision as any other link.
-    m_view->load(request.requestedUrl());
 }

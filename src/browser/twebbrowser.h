@@ -2,23 +2,19 @@
 
 #include "web_browser.h"
 
-#include <QSet>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
-class QWebEngineLoadingInfo;
-class QWebEngineNewWindowRequest;
-class QWebEnginePage;
-class QWebEngineView;
+class BrowserEngine;
 
 // The embedded browser of the browser page: a Chromium view (Qt WebEngine)
 // behind the WebBrowser operations and events. Usable from a designer form.
 //
-// The engine costs hundreds of megabytes in its own processes, and most of the
-// day nobody looks at the directory: it starts when the control is first shown
-// (or an operation needs it), and while the main window stays hidden or
-// minimised the page is discarded, to be reloaded when the window comes back.
+// The engine costs hundreds of megabytes, and most of the day nobody looks at
+// the directory: it is loaded when the control is first shown (or an
+// operation needs it), and while the main window stays hidden or minimised
+// the page is discarded, to be reloaded when the window comes back.
 class TWebBrowser final : public QWidget, public WebBrowser
 {
     Q_OBJECT
@@ -41,9 +37,9 @@ public:
     void ContinueAfterEvent(std::function<void()> work) override;
     void HoldPage(bool hold) override;
 
-    // The engine's page; asking for it starts the engine.
-    QWebEnginePage* page();
-    bool IsEngineRunning() const { return m_view != nullptr; }
+    // The engine's page (a QWebEnginePage); asking for it starts the engine.
+    QObject* EnginePage();
+    bool IsEngineRunning() const { return m_engine != nullptr; }
     bool IsPageDiscarded() const;
     void SetDiscardDelayForTesting(int ms) { m_discardTimer.setInterval(ms); }
 
@@ -52,26 +48,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Page;
-
+    // Starts the engine; throws Error when its module cannot be loaded.
     void startEngine();
     void windowPresenceChanged();
     bool windowAway() const;
     void discardPage();
     void wakePage();
     void raiseInsideEngine(const std::function<void()>& event);
-    bool decideNavigation(const QUrl& url, bool isMainFrame);
-    void loadingChanged(const QWebEngineLoadingInfo& info);
-    void newWindowRequested(QWebEngineNewWindowRequest& request);
 
-    QWebEngineView* m_view = nullptr;
+    BrowserEngine* m_engine = nullptr; // its widget is our child
     // The address asked for before the engine ran.
     QUrl m_pending;
     QWidget* m_watchedWindow = nullptr;
     QTimer m_discardTimer{this};
     // Captures in flight (download or new-radio dialog): their page stays.
     int m_holds = 0;
-    // Main-frame navigations stopped by OnBeforeNavigate2 and not yet ended:
-    // their end must never reach OnNavigateError, whatever the engine calls it.
-    QSet<QUrl> m_cancelled;
 };

@@ -43,7 +43,8 @@ private Q_SLOTS:
 private:
     void loadDirectory();
     void click(const QString& id);
-    QString currentPath() { return m_browser->page()->url().path(); }
+    QString currentPath() { return page()->url().path(); }
+    QWebEnginePage* page() { return qobject_cast<QWebEnginePage*>(m_browser->EnginePage()); }
     // Waits until the capture for the last click has ended (offered or refused).
     bool waitForCaptureEnd(int installs, int messages);
 
@@ -119,9 +120,9 @@ void PlaylistCaptureTest::loadDirectory()
     // A link followed just before (an M3U the engine turns into a refused download) may still
     // report its own end of loading; only the directory's own successful load counts.
     bool shown = false;
-    const auto connection =
-        connect(m_browser->page(), &QWebEnginePage::loadFinished, this,
-                [&](bool ok) { shown = shown || (ok && currentPath() == "/directory"); });
+    const auto connection = connect(page(), &QWebEnginePage::loadFinished, this, [&](bool ok) {
+        shown = shown || (ok && currentPath() == "/directory");
+    });
     const auto disconnectAtEnd = qScopeGuard([&] { disconnect(connection); });
     m_browser->Navigate(m_server->url(QStringLiteral("/directory")));
     QVERIFY(RunLoopUntil([&] { return shown; }, kTimeoutMs));
@@ -129,8 +130,7 @@ void PlaylistCaptureTest::loadDirectory()
 
 void PlaylistCaptureTest::click(const QString& id)
 {
-    m_browser->page()->runJavaScript(
-        QStringLiteral("document.querySelector('a#%1').click()").arg(id));
+    page()->runJavaScript(QStringLiteral("document.querySelector('a#%1').click()").arg(id));
 }
 
 bool PlaylistCaptureTest::waitForCaptureEnd(int installs, int messages)
@@ -173,7 +173,7 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
         QVERIFY(m_offered.startsWith("[playlist]"));
         QVERIFY(m_navigations.contains(target));
         QCOMPARE(currentPath(), QStringLiteral("/directory"));
-        QCOMPARE(m_browser->page()->title(), QStringLiteral("Directory"));
+        QCOMPARE(page()->title(), QStringLiteral("Directory"));
     } else {
         click(id);
         QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target); }, kTimeoutMs));

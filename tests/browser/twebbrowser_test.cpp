@@ -43,7 +43,8 @@ private:
     bool loadAndWait(const std::function<void()>& action);
     void navigateAndWait(const QString& path);
     void click(const QString& id);
-    QString currentPath() { return m_browser->page()->url().path(); }
+    QString currentPath() { return page()->url().path(); }
+    QWebEnginePage* page() { return qobject_cast<QWebEnginePage*>(m_browser->EnginePage()); }
 
     std::unique_ptr<FixtureHttpServer> m_server;
     std::unique_ptr<TWebBrowser> m_browser;
@@ -80,7 +81,7 @@ void TWebBrowserTest::cleanup()
 
 bool TWebBrowserTest::loadAndWait(const std::function<void()>& action)
 {
-    QSignalSpy finished(m_browser->page(), &QWebEnginePage::loadFinished);
+    QSignalSpy finished(page(), &QWebEnginePage::loadFinished);
     action();
     if (!finished.wait(kLoadTimeoutMs))
         return false;
@@ -94,8 +95,7 @@ void TWebBrowserTest::navigateAndWait(const QString& path)
 
 void TWebBrowserTest::click(const QString& id)
 {
-    m_browser->page()->runJavaScript(
-        QStringLiteral("document.querySelector('a#%1').click()").arg(id));
+    page()->runJavaScript(QStringLiteral("document.querySelector('a#%1').click()").arg(id));
 }
 
 // Typed addresses, followed links and frame contents all pass through the event.
@@ -183,10 +183,10 @@ void TWebBrowserTest::goBackThrowsWithoutHistoryAndStepsBackOtherwise()
 void TWebBrowserTest::refreshReloadsThePage()
 {
     navigateAndWait(QStringLiteral("/counter"));
-    const QString first = m_browser->page()->title();
+    const QString first = page()->title();
     QVERIFY(loadAndWait([&] { m_browser->Refresh(); }));
-    QTRY_VERIFY_WITH_TIMEOUT(m_browser->page()->title() != first, kLoadTimeoutMs);
-    QVERIFY(m_browser->page()->title().startsWith(QLatin1String("Load ")));
+    QTRY_VERIFY_WITH_TIMEOUT(page()->title() != first, kLoadTimeoutMs);
+    QVERIFY(page()->title().startsWith(QLatin1String("Load ")));
     QCOMPARE(m_seen.size(), 2);
 }
 
@@ -207,11 +207,10 @@ void TWebBrowserTest::continuationRunsWithTheEngineAwake()
         m_browser->ContinueAfterEvent([&] {
             ranInsideEvent = insideEvent;
             QEventLoop loop;
-            m_browser->page()->runJavaScript(QStringLiteral("document.title"),
-                                             [&](const QVariant& title) {
-                                                 titleSeenInside = title.toString();
-                                                 loop.quit();
-                                             });
+            page()->runJavaScript(QStringLiteral("document.title"), [&](const QVariant& title) {
+                titleSeenInside = title.toString();
+                loop.quit();
+            });
             QTimer::singleShot(kLoadTimeoutMs, &loop, &QEventLoop::quit);
             loop.exec(QEventLoop::ExcludeUserInputEvents);
             pathAfterInnerLoad = loadAndWait([&] { m_browser->Navigate(m_server->url("/")); })
@@ -261,7 +260,8 @@ void TWebBrowserTest::engineStartsWhenFirstShownWithTheKeptAddress()
     QVERIFY(!later.IsEngineRunning());
     later.show();
     QVERIFY(later.IsEngineRunning());
-    QTRY_COMPARE_WITH_TIMEOUT(later.page()->title(), QStringLiteral("Directory"), kLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(qobject_cast<QWebEnginePage*>(later.EnginePage())->title(),
+                              QStringLiteral("Directory"), kLoadTimeoutMs);
 }
 
 // Away from the screen past the delay, the page is discarded and its renderer
@@ -270,7 +270,7 @@ void TWebBrowserTest::pagesAwayAreDiscardedUnlessHeldAndReloadWhenBack()
 {
     m_browser->SetDiscardDelayForTesting(100);
     navigateAndWait(QStringLiteral("/directory"));
-    QTRY_VERIFY(m_browser->page()->renderProcessPid() != 0);
+    QTRY_VERIFY(page()->renderProcessPid() != 0);
 
     QSignalSpy waited(m_browser->findChild<QTimer*>(QStringLiteral("discardTimer")),
                       &QTimer::timeout);
@@ -280,11 +280,11 @@ void TWebBrowserTest::pagesAwayAreDiscardedUnlessHeldAndReloadWhenBack()
     QVERIFY(!m_browser->IsPageDiscarded());
     m_browser->HoldPage(false);
     QTRY_VERIFY(m_browser->IsPageDiscarded());
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->renderProcessPid(), 0, kLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(page()->renderProcessPid(), 0, kLoadTimeoutMs);
 
     QVERIFY(loadAndWait([&] { m_browser->show(); }));
     QCOMPARE(currentPath(), QStringLiteral("/directory"));
-    QVERIFY(m_browser->page()->renderProcessPid() != 0);
+    QVERIFY(page()->renderProcessPid() != 0);
 }
 
 WAVEDOCK_TEST_MAIN(TWebBrowserTest)

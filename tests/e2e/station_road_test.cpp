@@ -55,7 +55,7 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     site.listingPage = server.url(QStringLiteral("/directory"));
     Ttunely window(MainWindowServices{paths, site, shell, messages, download});
     Ui::Ttunely& ui = window.form();
-    QWebEnginePage* page = ui.browser->page();
+    auto* page = qobject_cast<QWebEnginePage*>(ui.browser->EnginePage());
 
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     window.show();
