@@ -79,10 +79,13 @@ def report(label, pid):
     rss = kib(pid, "status", "VmRSS") / 1024
     pss = sum(kib(p, "smaps_rollup", "Pss") for p in pids) / 1024
     renderer_pss = sum(kib(p, "smaps_rollup", "Pss") for p in renderers(pid)) / 1024
-    print("%-34s main RSS %6.1f MB   tree PSS %6.1f MB   processes %2d   renderer PSS %6.1f MB"
-          % (label, rss, pss, len(pids), renderer_pss))
+    # What only the renderer holds, and so what its end gives back.
+    renderer_private = sum(kib(p, "smaps_rollup", "Private_Clean") +
+                           kib(p, "smaps_rollup", "Private_Dirty") for p in renderers(pid)) / 1024
+    print("%-26s main RSS %6.1f MB   tree PSS %6.1f MB   processes %d   renderer PSS %5.1f MB"
+          " (private %5.1f MB)" % (label, rss, pss, len(pids), renderer_pss, renderer_private))
     sys.stdout.flush()
-    return pss, renderer_pss
+    return pss, renderer_pss, renderer_private
 
 
 def xdotool(*args, env):
@@ -151,7 +154,7 @@ def main():
             return 1
         print("main window shown after %.2f s" % (time.monotonic() - launched))
         time.sleep(max(0, 5 - (time.monotonic() - launched)))
-        at_start, _ = report("5 s after start:", app.pid)
+        at_start, _, _ = report("5 s after start:", app.pid)
         before = cpu_ticks(app.pid)
         time.sleep(10)
         print("CPU while idle for 10 s: %d ms" % ((cpu_ticks(app.pid) - before) * 1000 // CLK_TCK))
@@ -169,7 +172,7 @@ def main():
                 break
             last = ticks
             time.sleep(1)
-        open_pss, renderer_pss = report("browser page open:", app.pid)
+        open_pss, renderer_pss, renderer_private = report("browser page open:", app.pid)
 
         # The engine's first use makes the window anew (for OpenGL): find it again.
         window = wait_until(main_window, 20)
@@ -179,9 +182,9 @@ def main():
         print("renderer ended %.0f s after minimising" % (time.monotonic() - minimised)
               if gone else "the renderer still runs 90 s after minimising")
         time.sleep(max(0, 62 - (time.monotonic() - minimised)))
-        away_pss, _ = report("60 s after minimising:", app.pid)
-        print("tree PSS fell by %.1f MB (the renderer's share was %.1f MB)"
-              % (open_pss - away_pss, renderer_pss))
+        away_pss, _, _ = report("60 s after minimising:", app.pid)
+        print("tree PSS fell by %.1f MB (the renderer's share was %.1f MB, its own %.1f MB)"
+              % (open_pss - away_pss, renderer_pss, renderer_private))
         return 0
     finally:
         for process in reversed(started):
