@@ -15,7 +15,7 @@ import tempfile
 import time
 
 WAVEDOCK = "@CMAKE_BINARY_DIR@/src/app/wavedock"
-FIXTURE_SERVER = "@CMAKE_SOURCE_DIR@/scripts/fixture-http-server"
+FIXTURE_SERVER = "@CMAKE_SOURCE_DIR@/tests/support/fixture-http-server"
 DIRECTORY_HOST = "www.shoutcast.com"
 BROWSER_TAB = (40, 126)  # the first tab of the page notebook, in window coordinates
 CLK_TCK = os.sysconf("SC_CLK_TCK")
