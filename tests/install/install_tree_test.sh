@@ -25,7 +25,7 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /opt/wavedock >"$work/ins
 prefix="$work/root/opt/wavedock"
 
 # The whole tree, no file missing and none extra.
-expected=(bin/wavedock share/wavedock/wavedock.txt
+expected=(bin/wavedock lib/wavedock/libwavedock_webengine.so share/wavedock/wavedock.txt
     "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
     share/man/man1/wavedock.1.gz share/doc/wavedock/copyright share/doc/wavedock/changelog.gz
     "share/icons/hicolor/scalable/apps/$id.svg")
