@@ -51,10 +51,12 @@ QNetworkRequest RequestFor(const QUrl& url)
 struct NetworkUrlDownload::Attempt
 {
     QUrl url;
+    QUrl redirect; // where the current hop's answer points, if anywhere
     QSaveFile file;
     QPointer<QNetworkReply> reply;
     QEventLoop* loop = nullptr;
     QTimer stall;
+    QTimer deadline;
     qint64 received = 0;
     int failure = DownloadOk; // first failure seen while the reply ran
     bool replyDone = false;
@@ -109,6 +111,12 @@ int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& target
     attempt->stall.setInterval(m_limits.stallTimeoutMs);
     QObject::connect(&attempt->stall, &QTimer::timeout,
                      [a = attempt.get()] { a->fail(DownloadTimedOut); });
+    // A server dripping a byte now and then never stalls; this ends it anyway.
+    attempt->deadline.setSingleShot(true);
+    attempt->deadline.setInterval(m_limits.totalTimeoutMs);
+    QObject::connect(&attempt->deadline, &QTimer::timeout,
+                     [a = attempt.get()] { a->fail(DownloadTimedOut); });
+    attempt->deadline.start();
 
     QTimer progressDelay;
     progressDelay.setSingleShot(true);
@@ -137,6 +145,10 @@ int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& target
             break;
         result = DownloadTooManyRedirects;
     }
+    attempt->deadline.stop();
+    // An empty answer (204 No Content, or 200 with nothing) is no playlist.
+    if (result == DownloadOk && attempt->received == 0)
+        result = DownloadEmpty;
     if (result == DownloadOk && !attempt->file.commit())
         result = DownloadFileError;
     return result;
@@ -147,24 +159,38 @@ int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& target
 int NetworkUrlDownload::fetch(Attempt& attempt)
 {
     attempt.replyDone = false;
+    attempt.redirect.clear();
     const std::unique_ptr<QNetworkReply> reply(m_network->get(RequestFor(attempt.url)));
+    reply->setReadBufferSize(m_limits.readBufferBytes);
     attempt.reply = reply.get();
     const auto status = [&] {
         return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     };
     const auto success = [&] { return status() >= 200 && status() < 300; };
 
+    // The status line and headers decide everything but a good answer's body:
+    // an error page or a redirect's body is not the resource, and the server
+    // may send one without end, so the reply ends before any of it is read.
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, [&] {
+        const int code = status();
+        if (code >= 300 && code < 400 && reply->hasRawHeader("Location")) {
+            attempt.redirect = attempt.url.resolved(
+                QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
+            reply->abort();
+            return;
+        }
+        if (!success()) {
+            attempt.fail(DownloadHttpError);
+            return;
+        }
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (success() && length.isValid() && length.toLongLong() > m_limits.maxBytes)
+        if (length.isValid() && length.toLongLong() > m_limits.maxBytes)
             attempt.fail(DownloadTooLarge);
     });
     const auto drain = [&] {
-        if (!success()) {
-            reply->readAll(); // an error page or redirect body is not the resource
+        if (!success())
             return;
-        }
-        const QByteArray data = reply->readAll();
+        const QByteArray data = reply->read(m_limits.maxBytes + 1 - attempt.received);
         attempt.received += data.size();
         if (attempt.received > m_limits.maxBytes)
             attempt.fail(DownloadTooLarge);
@@ -205,17 +231,14 @@ int NetworkUrlDownload::fetch(Attempt& attempt)
 
     if (attempt.failure != DownloadOk)
         return attempt.failure;
-    const int code = status();
-    if (code == 0)
-        return DownloadNetworkError;
-    if (code >= 300 && code < 400 && reply->hasRawHeader("Location")) {
-        const QUrl next =
-            attempt.url.resolved(QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode));
-        if (!IsWebAddress(next))
+    if (!attempt.redirect.isEmpty()) {
+        if (!IsWebAddress(attempt.redirect))
             return DownloadTooManyRedirects;
-        attempt.url = next;
+        attempt.url = attempt.redirect;
         return -1;
     }
+    if (status() == 0)
+        return DownloadNetworkError;
     if (!success())
         return DownloadHttpError;
     if (reply->error() != QNetworkReply::NoError)

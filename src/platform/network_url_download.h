@@ -8,12 +8,17 @@ class QNetworkAccessManager;
 
 namespace platform {
 
-// How long and how much a download may take.
+// How long and how much a download may take. A playlist is a few hundred
+// bytes, so every bound is generous and none depends on the server's goodwill.
 struct DownloadLimits
 {
     int stallTimeoutMs = 30000;    // give up after this long without progress
+    int totalTimeoutMs = 60000;    // give up after this long whatever arrives
     qint64 maxBytes = 1024 * 1024; // a playlist is small; refuse anything bigger
-    int progressDelayMs = 500;     // show the progress display after this long
+    // What the network layer may hold for us unread; it stops reading from
+    // the server beyond this, so memory stays bounded even when nothing drains.
+    qint64 readBufferBytes = 64 * 1024;
+    int progressDelayMs = 500; // show the progress display after this long
     int maxRedirects = 5;
 };
 

@@ -16,10 +16,11 @@ enum DownloadResult : int
     DownloadNetworkError,     // connection, name lookup or transfer failed
     DownloadTooManyRedirects, // redirect chain too long, or to another scheme
     DownloadTooLarge,         // the resource is bigger than allowed
-    DownloadTimedOut,         // nothing arrived for too long
+    DownloadTimedOut,         // nothing arrived for too long, or the whole took too long
     DownloadCancelled,        // the user pressed Cancel
     DownloadFileError,        // the target could not be written
     DownloadBusy,             // another download of this object is still running
+    DownloadEmpty,            // the server answered with no content at all
 };
 
 // Fetches one address into a local file, waiting until the download has ended.

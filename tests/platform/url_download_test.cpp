@@ -21,6 +21,25 @@ namespace {
 
 const QString kStream = QStringLiteral("http://127.0.0.1:9/test-stream");
 
+qint64 StatusKilobytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Starts a fresh peak-resident-memory count for this process (Linux 4.0+).
+bool ResetPeakMemory()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
@@ -58,6 +77,8 @@ private Q_SLOTS:
     void failuresKeepTheOldTarget_data();
     void failuresKeepTheOldTarget();
     void stalledDownloadGivesUpAtTheTimeLimit();
+    void hostileServersCostLittleTimeAndMemory_data();
+    void hostileServersCostLittleTimeAndMemory();
     void fastDownloadShowsNoProgress();
     void slowDownloadShowsProgressAndCancelEndsIt();
     void slowDownloadThatFinishesHidesItsProgress();
@@ -149,6 +170,8 @@ void UrlDownloadTest::failuresKeepTheOldTarget_data()
     QTest::newRow("no host") << "http://" << int(DownloadBadAddress);
     QTest::newRow("nobody listening")
         << "http://127.0.0.1:1/station.pls" << int(DownloadNetworkError);
+    QTest::newRow("204 no content") << served("/empty") << int(DownloadEmpty);
+    QTest::newRow("200 with nothing") << served("/empty?status=200") << int(DownloadEmpty);
 }
 
 // Every failure is reported as such and never touches the old target.
@@ -175,6 +198,48 @@ void UrlDownloadTest::stalledDownloadGivesUpAtTheTimeLimit()
              int(DownloadTimedOut));
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!QFile::exists(target()));
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void UrlDownloadTest::hostileServersCostLittleTimeAndMemory_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("maxMs");
+    // Error and redirect bodies are never read; the 404 body would take 10 s.
+    QTest::newRow("500, endless body") << "/endless?status=500" << int(DownloadHttpError) << 1500;
+    QTest::newRow("302, endless body") << "/endless?status=302" << int(DownloadOk) << 1500;
+    QTest::newRow("404, 100 MB body")
+        << "/huge?status=404&bytes=100000000&pause=0.0065" << int(DownloadHttpError) << 1500;
+    // One byte a second never stalls; the overall deadline (2 s here) ends it.
+    QTest::newRow("1 byte/s") << "/drip" << int(DownloadTimedOut) << 5000;
+}
+
+// Whatever a server sends, a download ends in bounded time and memory.
+void UrlDownloadTest::hostileServersCostLittleTimeAndMemory()
+{
+    QFETCH(QString, path);
+    QFETCH(int, result);
+    QFETCH(int, maxMs);
+    writeOldTarget();
+    NetworkUrlDownload::Limits limits;
+    limits.totalTimeoutMs = 2000;
+    NetworkUrlDownload download(limits);
+    const qint64 before = StatusKilobytes("VmRSS:");
+    QVERIFY(ResetPeakMemory());
+    QElapsedTimer clock;
+    clock.start();
+    const int got = download.DownloadToFile(m_server->url(path), target());
+    const qint64 elapsed = clock.elapsed();
+    const qint64 grownMb = (StatusKilobytes("VmHWM:") - before) / 1024;
+    qInfo("%lld ms, peak memory %lld MB above the %lld MB before", elapsed, grownMb, before / 1024);
+    QVERIFY2(grownMb < 50, qPrintable(QString::number(grownMb)));
+    QVERIFY2(elapsed < maxMs, qPrintable(QString::number(elapsed)));
+    QCOMPARE(got, result);
+    if (result == DownloadOk)
+        QVERIFY(ReadAll(target()).startsWith("[playlist]"));
+    else
+        QCOMPARE(ReadAll(target()), QByteArray("old playlist"));
     QCOMPARE(leftovers(), QStringList());
 }
 
