@@ -137,17 +137,22 @@ void MprisWindowMessages::DropPeerIfUnused(const QString& uniqueName)
     handles_.erase(handle);
 }
 
-// Which player stands for Winamp when several run: first the one the desktop
-// opens ".pls" playlists with (it is the one the stations are handed to),
-// matched by the DesktopEntry it reports or by its bus name; else the first
-// by bus name in alphabetical order. Null when no player runs.
+// Which player stands for Winamp. When the desktop names a program for ".pls"
+// playlists, only that one counts: the stations are handed to it, and a web
+// browser or video player that happens to be on the bus (they speak MPRIS
+// too) must not be found in its place, since the link keeps what it found
+// for the whole run. It is matched by the DesktopEntry it reports or by its
+// bus name. Only when no default is named does the first player by bus name,
+// in alphabetical order, stand in. Null when no such player runs.
 const MprisWindowMessages::Player* MprisWindowMessages::ChoosePlayer() const
 {
+    if (preferredDesktopId_.isEmpty())
+        return players_.empty() ? nullptr : &players_.begin()->second;
     for (const auto& [name, player] : players_) {
         if (IsPlayerOfDesktopEntry(name, player.desktopEntry, preferredDesktopId_))
             return &player;
     }
-    return players_.empty() ? nullptr : &players_.begin()->second;
+    return nullptr;
 }
 
 WindowHandle MprisWindowMessages::FindWindow(const QString& className)

@@ -38,7 +38,7 @@ public:
     qint32 SendMessage(WindowHandle window, quint32 message, quintptr wParam,
                        qintptr lParam) override;
 
-    // The desktop entry whose player is preferred ("" when none).
+    // The desktop entry whose player alone counts ("" when none is named).
     QString PreferredDesktopId() const { return preferredDesktopId_; }
 
 private:

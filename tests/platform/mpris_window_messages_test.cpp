@@ -242,6 +242,32 @@ private slots:
         }
     }
 
+    // When the desktop names a ".pls" player, another player already on the
+    // bus (a web browser) is never taken for it: the named one is found when
+    // it comes, and the controls and readings go to it alone.
+    void onlyTheNamedPlaylistPlayerCounts()
+    {
+        SetPlaylistDefault(QStringLiteral("audacious.desktop"));
+        const auto browser =
+            StartPlayer(QStringLiteral("chromium.instance42"), QStringLiteral("chromium"), true);
+        MprisWindowMessages layer(Client());
+        WinampLink link(layer);
+        link.DiscoveryStep();
+        QVERIFY(!link.Found());
+        const auto player = StartPlayer(QStringLiteral("audacious"), QString(), true);
+        player->SetFigures(128000, 44100, 2);
+        QVERIFY(RunLoopUntil([&] {
+            link.DiscoveryStep();
+            return link.Found();
+        }));
+        link.StartPlaying();
+        link.SetVolume(51);
+        QCOMPARE(player->Status(), QStringLiteral("Playing"));
+        QCOMPARE(player->Volume(), 0.2);
+        QCOMPARE(link.BitRate(), 128);
+        QVERIFY(browser->Log().isEmpty());
+    }
+
     // A frozen player costs one timeout; later calls answer 0 at once, and
     // the link works again as soon as the player answers again.
     void hungPlayerCostsOneTimeout()
