@@ -17,7 +17,17 @@ TTabbedNotebook::TTabbedNotebook(QWidget* parent) : QTabWidget(parent)
     QFont tabFont(QStringLiteral("MS Sans Serif"));
     tabFont.setPixelSize(11);
     tabBar()->setFont(tabFont);
-    tabBar()->setPalette(QApplication::palette());
+    // Tab captions are drawn in the system's button-text colour, not in the
+    // colour the notebook hands down to its pages. A role set here is the
+    // tab bar's own, so a palette given to the notebook later leaves it be.
+    QPalette captions = tabBar()->palette();
+    const QPalette system = QApplication::palette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        captions.setColor(group, QPalette::WindowText, system.color(group, QPalette::ButtonText));
+        captions.setColor(group, QPalette::ButtonText, system.color(group, QPalette::ButtonText));
+    }
+    tabBar()->setPalette(captions);
     tabBar()->setDrawBase(false);
     connect(this, &QTabWidget::currentChanged, this, &TTabbedNotebook::onCurrentChanged);
 }

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -188,6 +189,31 @@ private Q_SLOTS:
         QVERIFY(ui.wersja->alignment() & Qt::AlignRight);
         QVERIFY(!ui.Button10->isEnabled());
         QVERIFY(!ui.startup->isVisible());
+    }
+
+    // Tab captions are drawn in the system's button-text colour, not in the
+    // notebook's blue (16, 67, 109) that the pages inherit.
+    void tabCaptionsInButtonTextColour()
+    {
+        MainWindowFixture f;
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        QTabBar* tabs = f.form().silnik->tabBar();
+        const QImage shot = tabs->grab().toImage();
+        int captionPixels = 0;
+        int bluePixels = 0;
+        // Inside the tabs only: the window's own blue shows around them.
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            const QRect face = tabs->tabRect(tab).adjusted(3, 3, -3, -3);
+            for (int y = face.top(); y <= face.bottom(); ++y) {
+                for (int x = face.left(); x <= face.right(); ++x) {
+                    const QColor pixel = shot.pixelColor(x, y);
+                    captionPixels += pixel.lightness() < 100;
+                    bluePixels += pixel.blue() - pixel.red() > 30;
+                }
+            }
+        }
+        QVERIFY(captionPixels > 0);
+        QCOMPARE(bluePixels, 0);
     }
 
     // Exit and the close box both end the message loop.
