@@ -130,7 +130,9 @@ void TWebBrowser::Navigate(const QString& url)
 {
     if (url.trimmed().isEmpty())
         throw Error(QStringLiteral("There is no address to go to"));
-    QUrl address(url, QUrl::StrictMode);
+    // Typed text goes as it is: the engine copes with unencoded blanks, '|'
+    // and the like, which the tolerant parse encodes rather than refuses.
+    QUrl address(url, QUrl::TolerantMode);
     if (address.isValid() && address.isRelative())
         address = QUrl::fromUserInput(url);
     if (!address.isValid() || address.isRelative())

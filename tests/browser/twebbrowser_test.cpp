@@ -150,7 +150,8 @@ void TWebBrowserTest::failedNavigationsRaiseNavigateError()
 }
 
 // Navigate refuses what is no address at all, but hands a well-formed address
-// with a bad host to the engine, whose error page then stands.
+// with a bad host, or one with characters a strict parser refuses, to the
+// engine, whose page then stands.
 void TWebBrowserTest::unusableAddressesThrowButUnreachableHostsDoNot()
 {
     QVERIFY_THROWS_EXCEPTION(Error, m_browser->Navigate(QString()));
@@ -161,6 +162,11 @@ void TWebBrowserTest::unusableAddressesThrowButUnreachableHostsDoNot()
     QVERIFY(!loadAndWait([&] { m_browser->Navigate(QStringLiteral("http://www.")); }));
     QCOMPARE(m_seen, QStringList{QStringLiteral("http://www./")});
     QCOMPARE(m_errors.size(), 1);
+
+    // Text a strict parser refuses (a blank, a '|') reaches the engine encoded.
+    m_seen.clear();
+    loadAndWait([&] { m_browser->Navigate(m_server->url("/a b|c")); });
+    QCOMPARE(m_seen, QStringList{m_server->url("/a%20b%7Cc")});
 }
 
 // GoBack with nothing behind raises the usual error; with history it steps back.
