@@ -104,8 +104,11 @@ void Ttunely::FirstIdleInitialisation()
     m_splash = new Tsplash(this);
     m_splash->show();
 
-    // Opening the catalogue: no installer creates our folders, so the first run does.
-    m_services.paths.CreateFolders();
+    // Opening the catalogue: no installer creates our folders, so the first run
+    // does. One that cannot be made is told once; the rest of the start goes on.
+    QString notMade;
+    if (!m_services.paths.CreateFolders(&notMade))
+        ShowError(QStringLiteral("Unable to create the folder %1").arg(notMade));
     // A change that a crash cut short is finished or undone before anything is listed.
     if (m_catalogue->Recover() == CatalogueStore::Health::Unreadable)
         ShowError(m_catalogue->UnreadableMessage());

@@ -48,9 +48,18 @@ FixedPaths FixedPaths::Under(const QString& root)
                   root + QStringLiteral("/wavedock.txt"));
 }
 
-bool FixedPaths::CreateFolders() const
+bool FixedPaths::CreateFolders(QString* notMade) const
 {
     const QDir root;
-    return root.mkpath(QFileInfo(catalogueFile).absolutePath()) && root.mkpath(radiosFolder) &&
-           root.mkpath(QFileInfo(temporaryPlaylist).absolutePath());
+    bool allMade = true;
+    // Each is tried, so one that fails does not keep the others from being made.
+    for (const QString& folder : {QFileInfo(catalogueFile).absolutePath(), radiosFolder,
+                                  QFileInfo(temporaryPlaylist).absolutePath()}) {
+        if (root.mkpath(folder))
+            continue;
+        if (allMade && notMade)
+            *notMade = QDir::toNativeSeparators(folder);
+        allMade = false;
+    }
+    return allMade;
 }

@@ -27,6 +27,6 @@ struct FixedPaths
 
     // There is no installer: make the catalogue's folder, the radios folder and
     // the temporary playlist's folder when they are missing. Returns false when
-    // one of them cannot be made.
-    bool CreateFolders() const;
+    // one of them cannot be made, naming the first such in `notMade`.
+    bool CreateFolders(QString* notMade = nullptr) const;
 };

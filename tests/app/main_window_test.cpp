@@ -1,11 +1,14 @@
 #include "application.h"
 #include "event_loop_wait.h"
 #include "main_window_fixture.h"
+#include "message_box_catcher.h"
 #include "tabbed_notebook.h"
+#include "test_files.h"
 #include "test_main.h"
 #include "tsplash.h"
 
 #include <QBitmap>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
@@ -214,6 +217,23 @@ private Q_SLOTS:
         }
         QVERIFY(captionPixels > 0);
         QCOMPARE(bluePixels, 0);
+    }
+
+    // A folder that cannot be made is named once in an error box, and the
+    // rest of the start goes on.
+    void folderThatCannotBeMadeIsNamedOnce()
+    {
+        MessageBoxCatcher boxes;
+        MainWindowFixture f;
+        // A file where the data folder should be keeps the catalogue's folder from being made.
+        QVERIFY(WriteFile(f.dir.filePath(QStringLiteral("data")), "in the way"));
+        QVERIFY(f.ShowAndRunFirstIdlePass());
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("Unable to create the folder %1.")
+                                 .arg(f.dir.filePath(QStringLiteral("data/wavedock")))});
+        QCOMPARE(boxes.boxes().first().icon, QMessageBox::Critical);
+        QCOMPARE(f.form().wersja->text(), QStringLiteral("1.2"));
+        QVERIFY(QDir(f.dir.filePath(QStringLiteral("cache/wavedock"))).exists());
     }
 
     // Exit and the close box both end the message loop.
