@@ -25,8 +25,8 @@ QString FromWindows1252(const QByteArray& bytes)
     return text;
 }
 
-// Files written by the Windows program hold ANSI bytes; ours hold UTF-8. Text
-// that is not valid UTF-8 cannot be ours, so it is read the Windows way.
+// Catalogues written on Windows hold ANSI bytes; ours hold UTF-8. Text that is
+// not valid UTF-8 cannot be ours, so it is read the Windows way.
 QString Decode(const QByteArray& bytes)
 {
     if (std::all_of(bytes.begin(), bytes.end(),

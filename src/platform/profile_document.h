@@ -8,7 +8,7 @@
 namespace platform {
 
 // The contents of an INI file under the rules of the Windows profile functions,
-// which the catalogue and the files written by the Windows program rely on:
+// which the catalogue and the catalogues written on Windows rely on:
 // - lines end at CR, LF or CRLF; blanks around section names, keys and values
 //   are ignored; a line splits at its first "="; a line starting with ";" is a
 //   comment; a line without "=" holds no key;

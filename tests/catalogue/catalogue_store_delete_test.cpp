@@ -72,7 +72,7 @@ QByteArray Dense(int count)
     return text;
 }
 
-// Written by hand or by the Windows program: comments, other sections, ANSI
+// Written by hand or on Windows: comments, other sections, ANSI
 // bytes, keys in another order, a missing and an empty description, a gap.
 const QByteArray kUntidy = "; my stations\r\n"
                            "[Settings]\r\nskin=blue\r\n"

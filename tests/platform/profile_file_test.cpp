@@ -133,8 +133,8 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(m_path), QByteArray("[a]\rk=1\nnew=v\n\n[b]\rx=2\r"));
     }
 
-    // Text that is not UTF-8 (the Windows program's ANSI bytes) reads as Windows-1252; ours is
-    // UTF-8.
+    // Text that is not UTF-8 (the ANSI bytes of catalogues written on Windows) reads as
+    // Windows-1252; ours is UTF-8.
     void readsAnsiAndWritesUtf8()
     {
         WriteBytes(m_path, "[0]\nnazwa=Caf\xE9 \x80 \x96 Tr\xF3jka\nopis=Tr\xC3\xB3jka\n");
