@@ -16,6 +16,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <memory>
@@ -38,6 +39,7 @@ private:
     std::unique_ptr<PrivateSessionBus> bus_;
     IcecastStreamFixture radio_;
     AudaciousFixture audacious_;
+    QElapsedTimer volumeRightSince_;
 
     QDBusConnection Bus() const { return QDBusConnection(kConnection); }
 
@@ -47,6 +49,19 @@ private:
         return AudaciousFixture::PlayerProperty(Bus(), name);
     }
     QString Status() const { return PlayerProperty(QStringLiteral("PlaybackStatus")).toString(); }
+
+    // True once the player's volume has read `wanted` for a whole second: a
+    // value that only shows for a moment and then falls back does not count.
+    bool VolumeSettledAt(double wanted)
+    {
+        if (qAbs(PlayerProperty(QStringLiteral("Volume")).toDouble() - wanted) >= 0.02) {
+            volumeRightSince_.invalidate();
+            return false;
+        }
+        if (!volumeRightSince_.isValid())
+            volumeRightSince_.start();
+        return volumeRightSince_.elapsed() >= 1000;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -129,12 +144,12 @@ private Q_SLOTS:
         QTest::mouseClick(ui.SpeedButton1, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Playing"), 10000);
 
-        ui.glosnosc->setValue(51);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            qAbs(PlayerProperty(QStringLiteral("Volume")).toDouble() - 51 / 255.0) < 0.02, 10000);
-        ui.glosnosc->setValue(255);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            qAbs(PlayerProperty(QStringLiteral("Volume")).toDouble() - 1.0) < 0.02, 10000);
+        // Dragging the bar sets the player's volume, and it stays set.
+        for (const int position : {51, 255}) {
+            volumeRightSince_.invalidate();
+            ui.glosnosc->setSliderPosition(position);
+            QTRY_VERIFY_WITH_TIMEOUT(VolumeSettledAt(position / 255.0), 10000);
+        }
 
         QTest::mouseClick(ui.SpeedButton3, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Stopped"), 10000);

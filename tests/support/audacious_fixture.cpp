@@ -51,8 +51,13 @@ bool AudaciousFixture::Start(const QString& busAddress, const QDBusConnection& w
         QDir(root).mkpath(QLatin1String(folder));
     QFile::setPermissions(root + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // No sound card here: ALSA plays into its null device.
-    if (!WriteFile(root + QStringLiteral("/home/.asoundrc"), "pcm.!default { type null }\n"))
+    // No sound card here: ALSA plays into its null device. That device has no
+    // mixer, so the player keeps its volume in software, where a volume set
+    // stays what it was set to.
+    if (!WriteFile(root + QStringLiteral("/home/.asoundrc"), "pcm.!default { type null }\n") ||
+        !QDir(root).mkpath(QStringLiteral("config/audacious")) ||
+        !WriteFile(root + QStringLiteral("/config/audacious/config"),
+                   "[audacious]\nsoftware_volume_control=TRUE\n"))
         return false;
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
