@@ -50,7 +50,9 @@ ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext conte
     connect(m_widgets.SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
     connect(m_widgets.SpeedButton3, &QToolButton::clicked, this, &ControlPage::SpeedButton3Click);
     connect(m_widgets.SpeedButton4, &QToolButton::clicked, this, &ControlPage::SpeedButton4Click);
-    connect(m_widgets.glosnosc, &QSlider::valueChanged, this, &ControlPage::glosnoscChange);
+    // Every step of the bar, by mouse, wheel or keys, is one notification,
+    // even when it leaves the position as it was (a key pressed at the end).
+    connect(m_widgets.glosnosc, &QSlider::actionTriggered, this, &ControlPage::glosnoscChange);
     connect(m_widgets.Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
 }
 
@@ -77,7 +79,8 @@ void ControlPage::SpeedButton4Click()
 
 void ControlPage::glosnoscChange()
 {
-    m_context.winamp.SetVolume(m_widgets.glosnosc->value());
+    // The step has moved the bar but not yet its value.
+    m_context.winamp.SetVolume(m_widgets.glosnosc->sliderPosition());
 }
 
 void ControlPage::Button8Click()

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -151,19 +152,21 @@ private Q_SLOTS:
         QVERIFY(f.browser.navigated.isEmpty());
     }
 
-    // Dragging the volume bar across sends one set-volume message per change,
-    // with the bar's position at that moment, rising to 255.
-    void volumeFollowsEveryChange()
+    // Every notification of the volume bar sends one set-volume message with
+    // the bar's position at that moment, unfiltered: steps past the end repeat
+    // 255, and a drag sends each position it passes.
+    void volumeFollowsEveryNotification()
     {
         PageFixture f;
         for (int step = 0; step < 300; ++step)
             f.widgets.glosnosc->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         const QList<Sent>& sent = f.messages.SentMessages();
-        QCOMPARE(sent.size(), 255);
+        QCOMPARE(sent.size(), 300);
         for (int i = 0; i < sent.size(); ++i)
-            QCOMPARE(sent[i], (Sent{kPlayer, kUser, quintptr(i + 1), 122}));
-        f.widgets.glosnosc->setValue(0);
-        QCOMPARE(f.messages.SentMessages().last(), (Sent{kPlayer, kUser, 0, 122}));
+            QCOMPARE(sent[i], (Sent{kPlayer, kUser, quintptr(std::min(i + 1, 255)), 122}));
+        f.widgets.glosnosc->setSliderPosition(40);
+        QCOMPARE(f.messages.SentMessages().size(), 301);
+        QCOMPARE(f.messages.SentMessages().last(), (Sent{kPlayer, kUser, 40, 122}));
     }
 
     void readingsTakeTheirBandColours_data()
