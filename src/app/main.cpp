@@ -5,6 +5,7 @@
 #include "directory_site.h"
 #include "download_progress_dialog.h"
 #include "fixed_paths.h"
+#include "last_opened_playlist.h"
 #include "local_socket_windows.h"
 #include "lock_file_mutexes.h"
 #include "mpris_window_messages.h"
@@ -45,8 +46,10 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/wavedock.png")));
 
-    platform::XdgShell shell;
+    platform::LastOpenedPlaylist openedPlaylist;
+    platform::XdgShell shell(&openedPlaylist);
     platform::MprisWindowMessages windowMessages(QDBusConnection::sessionBus());
+    windowMessages.SetLastOpenedPlaylist(&openedPlaylist);
     DownloadProgressDialog downloadProgress;
     platform::NetworkUrlDownload urlDownload(platform::NetworkUrlDownload::Limits(),
                                              &downloadProgress);

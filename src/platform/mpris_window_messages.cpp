@@ -1,17 +1,21 @@
 #include "mpris_window_messages.h"
 
+#include "last_opened_playlist.h"
 #include "mpris_audacious_proxy.h"
 #include "mpris_player_proxy.h"
 #include "mpris_pls_default.h"
+#include "player_calls.h"
+#include "stream_probe.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <algorithm>
 
 namespace platform {
@@ -24,22 +28,36 @@ const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString audaciousPath = QStringLiteral("/org/atheme/audacious");
-constexpr int probeIntervalMs = 1000;
-// A readings refresh asks for the three figures in a row; one Info answer
-// serves them, but never for longer than this.
-constexpr qint64 infoLifetimeMs = 100;
-
-bool IsTimeout(const QDBusError& error)
-{
-    return error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout ||
-           error.type() == QDBusError::TimedOut;
-}
+const QString infoKey = QStringLiteral("Info");
+constexpr int desktopEntryTimeoutMs = 5000;
 
 // The player is there but does not offer the interface.
-bool IsMissing(const QDBusError& error)
+bool IsMissing(const QDBusMessage& reply)
 {
-    return error.type() == QDBusError::UnknownMethod || error.type() == QDBusError::UnknownObject ||
-           error.type() == QDBusError::UnknownInterface;
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    return type == QDBusError::UnknownMethod || type == QDBusError::UnknownObject ||
+           type == QDBusError::UnknownInterface;
+}
+
+qint32 Figure(const StreamFigures& figures, quintptr which)
+{
+    switch (which) {
+    case winamp_ipc::InfoBitRate:
+        return figures.bitRate / 1000; // bit/s -> kbit/s
+    case winamp_ipc::InfoSampleRate:
+        return figures.sampleRate / 1000; // Hz -> kHz, 44100 -> 44
+    default:
+        return figures.channels;
+    }
+}
+
+// What the player plays, from its Metadata map (empty when it does not say).
+QUrl PlayingAddress(const QVariant& metadata)
+{
+    const QVariantMap map = metadata.canConvert<QDBusArgument>()
+                                ? qdbus_cast<QVariantMap>(metadata.value<QDBusArgument>())
+                                : metadata.toMap();
+    return QUrl(map.value(QStringLiteral("xesam:url")).toString());
 }
 
 } // namespace
@@ -49,29 +67,23 @@ struct MprisWindowMessages::Peer
     QString uniqueName;
     std::unique_ptr<OrgMprisMediaPlayer2PlayerInterface> player;
     std::unique_ptr<OrgAthemeAudaciousInterface> audacious;
-    bool unresponsive = false;
-    bool probePending = false;
+    std::unique_ptr<PlayerCalls> calls;
     bool lacksFigures = false; // not Audacious: no need to ask again
-    // The last Info answer (bit rate, sample rate, channels), good for one
-    // reading: each figure is answered from it once, then it is asked again.
-    int info[3] = {0, 0, 0};
-    bool infoValid = false;
-    unsigned infoAnswered = 0; // bit per figure already answered from it
-    QElapsedTimer infoAge;
+    // The Info answer the figures came from last, and which of them it gave.
+    quint64 infoSerial = 0;
+    unsigned infoAnswered = 0;
 };
 
-MprisWindowMessages::MprisWindowMessages(const QDBusConnection& bus,
-                                         std::chrono::milliseconds timeout, QObject* parent)
-    : QObject(parent), bus_(bus), timeoutMs_(std::max<int>(1, int(timeout.count()))),
-      preferredDesktopId_(PlaylistDefaultApplication())
+MprisWindowMessages::MprisWindowMessages(const QDBusConnection& bus, const PlayerCallTiming& timing,
+                                         QObject* parent)
+    : QObject(parent), bus_(bus), timing_(timing), timeoutMs_(desktopEntryTimeoutMs),
+      preferredDesktopId_(PlaylistDefaultApplication()), probe_(std::make_unique<StreamProbe>())
 {
     // Watch first, then list once, so that no player slips between the two.
     watcher_ = std::make_unique<QDBusServiceWatcher>(mprisNamespace + QLatin1Char('*'), bus_,
                                                      QDBusServiceWatcher::WatchForOwnerChange);
     connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
             &MprisWindowMessages::OnOwnerChanged);
-    probeTimer_.setInterval(probeIntervalMs);
-    connect(&probeTimer_, &QTimer::timeout, this, &MprisWindowMessages::ProbeUnresponsive);
 
     // These two ask the bus daemon itself, which always answers promptly.
     QDBusConnectionInterface* daemon = bus_.interface();
@@ -171,12 +183,13 @@ WindowHandle MprisWindowMessages::HandleOf(const QString& uniqueName)
     // Proxies on a unique name are made without any bus traffic.
     auto peer = std::make_unique<Peer>();
     peer->uniqueName = uniqueName;
+    peer->calls = std::make_unique<PlayerCalls>(timing_);
     peer->player =
         std::make_unique<OrgMprisMediaPlayer2PlayerInterface>(uniqueName, mprisPath, bus_);
-    peer->player->setTimeout(timeoutMs_);
+    peer->player->setTimeout(peer->calls->CallTimeoutMs());
     peer->audacious =
         std::make_unique<OrgAthemeAudaciousInterface>(uniqueName, audaciousPath, bus_);
-    peer->audacious->setTimeout(timeoutMs_);
+    peer->audacious->setTimeout(peer->calls->CallTimeoutMs());
     const WindowHandle handle = nextHandle_++;
     handles_.insert(uniqueName, handle);
     peers_[handle] = std::move(peer);
@@ -193,11 +206,8 @@ qint32 MprisWindowMessages::SendMessage(WindowHandle window, quint32 message, qu
                                         qintptr lParam)
 {
     Peer* peer = PeerOf(window);
-    if (peer == nullptr || peer->unresponsive)
+    if (peer == nullptr)
         return 0;
-    // Anything but a query may change what the player plays.
-    if (message != WM_USER || (lParam != winamp_ipc::StreamInfo && lParam != winamp_ipc::PlayState))
-        peer->infoValid = false;
     if (message == WM_USER)
         return SendUser(*peer, wParam, lParam);
     if (message == WM_COMMAND && lParam == 0)
@@ -209,17 +219,19 @@ qint32 MprisWindowMessages::SendUser(Peer& peer, quintptr wParam, qintptr lParam
 {
     switch (lParam) {
     case winamp_ipc::StartPlaying:
-        Finished(peer, peer.player->Play());
+        peer.calls->Send([&] { return peer.player->Play(); });
         return 0;
     case winamp_ipc::PlayState:
         return PlayState(peer);
     case winamp_ipc::SetVolume: {
         // Louder than full would overdrive; Winamp's own scale ends at 255.
         const double volume = double(std::min<quintptr>(wParam, 255)) / 255.0;
-        Finished(peer, PlayerProperty(
-                           peer, QStringLiteral("Set"),
-                           {QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(volume))},
-                           timeoutMs_));
+        peer.calls->Send([&] {
+            return PlayerProperty(
+                peer, QStringLiteral("Set"),
+                {QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(volume))},
+                peer.calls->CallTimeoutMs());
+        });
         return 0;
     }
     case winamp_ipc::StreamInfo:
@@ -232,26 +244,35 @@ qint32 MprisWindowMessages::SendUser(Peer& peer, quintptr wParam, qintptr lParam
 qint32 MprisWindowMessages::SendCommand(Peer& peer, quintptr command)
 {
     if (command == winamp_ipc::CommandStop) {
-        Finished(peer, peer.player->Stop());
+        peer.calls->Send([&] { return peer.player->Stop(); });
     } else if (command == winamp_ipc::CommandPause) {
         // Winamp's pause button toggles; players' own Pause differs (some
         // ignore it while paused), so act on the status read first.
         const qint32 state = PlayState(peer);
         if (state == winamp_ipc::Playing)
-            Finished(peer, peer.player->Pause());
-        else if (state == winamp_ipc::Paused && !peer.unresponsive)
-            Finished(peer, peer.player->Play());
+            peer.calls->Send([&] { return peer.player->Pause(); });
+        else if (state == winamp_ipc::Paused)
+            peer.calls->Send([&] { return peer.player->Play(); });
     }
     return 0;
 }
 
+QVariant MprisWindowMessages::ReadProperty(Peer& peer, const QString& name, bool reuseRecent)
+{
+    const QDBusMessage reply = peer.calls->Read(
+        name,
+        [&] {
+            return PlayerProperty(peer, QStringLiteral("Get"), {name}, peer.calls->CallTimeoutMs());
+        },
+        reuseRecent);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
 qint32 MprisWindowMessages::PlayState(Peer& peer)
 {
-    QDBusPendingReply<QDBusVariant> reply =
-        PlayerProperty(peer, QStringLiteral("Get"), {QStringLiteral("PlaybackStatus")}, timeoutMs_);
-    if (!Finished(peer, reply))
-        return winamp_ipc::Stopped;
-    const QString status = reply.value().variant().toString();
+    const QString status = ReadProperty(peer, QStringLiteral("PlaybackStatus"), false).toString();
     if (status == QLatin1String("Playing"))
         return winamp_ipc::Playing;
     if (status == QLatin1String("Paused"))
@@ -261,34 +282,43 @@ qint32 MprisWindowMessages::PlayState(Peer& peer)
 
 qint32 MprisWindowMessages::StreamFigure(Peer& peer, quintptr which)
 {
-    if (which > winamp_ipc::InfoChannels || peer.lacksFigures)
+    if (which > winamp_ipc::InfoChannels)
         return 0;
+    if (peer.lacksFigures)
+        return FigureFromStream(peer, which);
+    // MPRIS has no stream figures; Audacious offers them on its own interface.
+    // One answer serves the three figures of a reading, each once: the next
+    // reading asks again, so a change of stream shows at once.
     const unsigned figure = 1u << which;
-    if (!peer.infoValid || (peer.infoAnswered & figure) != 0 ||
-        peer.infoAge.elapsed() > infoLifetimeMs) {
-        peer.infoValid = false;
-        // MPRIS has no stream figures; Audacious offers them on its own interface.
-        QDBusPendingReply<int, int, int> info = peer.audacious->Info();
-        if (!Finished(peer, info)) {
-            peer.lacksFigures = IsMissing(info.error());
-            return 0;
-        }
-        peer.info[0] = info.argumentAt<0>();
-        peer.info[1] = info.argumentAt<1>();
-        peer.info[2] = info.argumentAt<2>();
-        peer.infoValid = true;
+    const QDBusMessage info = peer.calls->Read(
+        infoKey, [&] { return peer.audacious->Info(); }, (peer.infoAnswered & figure) == 0);
+    if (peer.calls->AnswerSerial(infoKey) != peer.infoSerial) {
+        peer.infoSerial = peer.calls->AnswerSerial(infoKey);
         peer.infoAnswered = 0;
-        peer.infoAge.start();
     }
     peer.infoAnswered |= figure;
-    switch (which) {
-    case winamp_ipc::InfoBitRate:
-        return peer.info[0] / 1000; // bit/s -> kbit/s
-    case winamp_ipc::InfoSampleRate:
-        return peer.info[1] / 1000; // Hz -> kHz, 44100 -> 44
-    default:
-        return peer.info[2];
+    if (IsMissing(info)) {
+        peer.lacksFigures = true;
+        return FigureFromStream(peer, which);
     }
+    const QVariantList figures = info.arguments();
+    if (info.type() != QDBusMessage::ReplyMessage || figures.size() != 3)
+        return 0;
+    return Figure(StreamFigures{figures[0].toInt(), figures[1].toInt(), figures[2].toInt()}, which);
+}
+
+// Players without a figure interface: the figures of the stream they play,
+// read from the stream itself, and only while it plays.
+qint32 MprisWindowMessages::FigureFromStream(Peer& peer, quintptr which)
+{
+    if (ReadProperty(peer, QStringLiteral("PlaybackStatus"), true).toString() !=
+        QLatin1String("Playing"))
+        return 0;
+    QUrl address = PlayingAddress(ReadProperty(peer, QStringLiteral("Metadata"), true));
+    if (address.isEmpty() && playlist_ != nullptr)
+        address = playlist_->FirstEntry();
+    const std::optional<StreamFigures> figures = probe_->Figures(address);
+    return figures ? Figure(*figures, which) : 0;
 }
 
 QDBusPendingCall MprisWindowMessages::PlayerProperty(const Peer& peer, const QString& method,
@@ -298,51 +328,6 @@ QDBusPendingCall MprisWindowMessages::PlayerProperty(const Peer& peer, const QSt
         QDBusMessage::createMethodCall(peer.uniqueName, mprisPath, propertiesInterface, method);
     call.setArguments(QVariantList{playerInterface} + arguments);
     return bus_.asyncCall(call, timeoutMs);
-}
-
-bool MprisWindowMessages::Finished(Peer& peer, QDBusPendingCall call)
-{
-    // Blocks without running the event loop; the call's own timeout ends it.
-    call.waitForFinished();
-    if (!call.isError())
-        return true;
-    if (IsTimeout(call.error())) {
-        peer.unresponsive = true;
-        if (!probeTimer_.isActive())
-            probeTimer_.start();
-    }
-    return false;
-}
-
-void MprisWindowMessages::ProbeUnresponsive()
-{
-    // A property read is answered by the player's own main loop, unlike a
-    // Peer.Ping, which the D-Bus library answers even for a frozen player.
-    bool anyUnresponsive = false;
-    for (auto& [handle, peer] : peers_) {
-        if (!peer->unresponsive)
-            continue;
-        anyUnresponsive = true;
-        if (peer->probePending)
-            continue;
-        peer->probePending = true;
-        auto* watch = new QDBusPendingCallWatcher(PlayerProperty(*peer, QStringLiteral("Get"),
-                                                                 {QStringLiteral("PlaybackStatus")},
-                                                                 probeIntervalMs),
-                                                  this);
-        connect(watch, &QDBusPendingCallWatcher::finished, this, [this, handle = handle, watch] {
-            watch->deleteLater();
-            Peer* probed = PeerOf(handle);
-            if (probed == nullptr)
-                return;
-            probed->probePending = false;
-            // Any answer, even an error, shows its loop runs again.
-            if (!IsTimeout(watch->error()))
-                probed->unresponsive = false;
-        });
-    }
-    if (!anyUnresponsive)
-        probeTimer_.stop();
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player_calls.h"
 #include "window_messages.h"
 
 #include <QDBusConnection>
@@ -7,7 +8,6 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QVariantList>
 #include <chrono>
 #include <map>
@@ -17,19 +17,23 @@ class QDBusServiceWatcher;
 
 namespace platform {
 
+class LastOpenedPlaylist;
+class StreamProbe;
+
 // Winamp's window messages spoken to a desktop media player over MPRIS2 on a
 // D-Bus bus. A "Winamp v1.x" window is a running MPRIS player; its handle
 // stands for the player's unique bus name, so like a window handle it dies
-// with the player's process. No call waits longer than the timeout, and a
-// player that once failed to answer in time is answered for with 0 at once
-// until a background probe hears from it again. The three stream figures of
-// one reading come from a single Info answer.
+// with the player's process. Calls are asynchronous and waited for briefly
+// (see PlayerCalls): a hung player holds the window for one short wait per
+// readings refresh at most. The three stream figures of one reading come from
+// a single answer. Players without Audacious's figure interface get their
+// figures from the stream they play (see StreamProbe).
 class MprisWindowMessages final : public QObject, public WindowMessages
 {
     Q_OBJECT
 public:
     explicit MprisWindowMessages(const QDBusConnection& bus,
-                                 std::chrono::milliseconds timeout = std::chrono::milliseconds(300),
+                                 const PlayerCallTiming& timing = PlayerCallTiming(),
                                  QObject* parent = nullptr);
     ~MprisWindowMessages() override;
     Q_DISABLE_COPY_MOVE(MprisWindowMessages)
@@ -40,6 +44,11 @@ public:
 
     // The desktop entry whose player alone counts ("" when none is named).
     QString PreferredDesktopId() const { return preferredDesktopId_; }
+    // Where the playlist last handed to the player is recorded: its first
+    // address is probed when the player does not say what it plays.
+    void SetLastOpenedPlaylist(const LastOpenedPlaylist* playlist) { playlist_ = playlist; }
+    // The probe that reads figures from streams (for tests to watch).
+    StreamProbe& Probe() { return *probe_; }
 
 private:
     struct Peer;
@@ -58,25 +67,24 @@ private:
     qint32 SendCommand(Peer& peer, quintptr command);
     qint32 PlayState(Peer& peer);
     qint32 StreamFigure(Peer& peer, quintptr which);
+    qint32 FigureFromStream(Peer& peer, quintptr which);
     QDBusPendingCall PlayerProperty(const Peer& peer, const QString& method,
                                     const QVariantList& arguments, int timeoutMs);
-    // Waits for the call, at most the timeout. False when it failed; a player
-    // that did not answer in time is marked unresponsive and probed in the
-    // background.
-    bool Finished(Peer& peer, QDBusPendingCall call);
-    void ProbeUnresponsive();
+    QVariant ReadProperty(Peer& peer, const QString& name, bool reuseRecent);
     const Player* ChoosePlayer() const;
     WindowHandle HandleOf(const QString& uniqueName);
 
     QDBusConnection bus_;
-    int timeoutMs_;
+    PlayerCallTiming timing_;
+    int timeoutMs_; // calls that feed no reading: the desktop entry
     QString preferredDesktopId_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
     std::map<QString, Player> players_;    // by well-known name, so in alphabetical order
     QHash<QString, WindowHandle> handles_; // unique name -> handle
     std::map<WindowHandle, std::unique_ptr<Peer>> peers_;
     WindowHandle nextHandle_ = 1;
-    QTimer probeTimer_;
+    const LastOpenedPlaylist* playlist_ = nullptr;
+    std::unique_ptr<StreamProbe> probe_;
 };
 
 } // namespace platform

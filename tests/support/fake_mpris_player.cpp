@@ -15,6 +15,7 @@ struct FakeMprisPlayer::State
     int bitRate = 0;
     int sampleRate = 0;
     int channels = 0;
+    QString url;
     QStringList log;
 
     void Record(const QString& entry)
@@ -56,6 +57,7 @@ class FakePlayerAdaptor final : public QDBusAbstractAdaptor
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
+    Q_PROPERTY(QVariantMap Metadata READ metadata)
 public:
     FakePlayerAdaptor(QObject* parent, std::shared_ptr<State> state)
         : QDBusAbstractAdaptor(parent), state_(std::move(state))
@@ -66,6 +68,13 @@ public:
         state_->Record(QStringLiteral("Get PlaybackStatus"));
         QMutexLocker lock(&state_->mutex);
         return state_->status;
+    }
+    QVariantMap metadata() const
+    {
+        QMutexLocker lock(&state_->mutex);
+        if (state_->url.isEmpty())
+            return {};
+        return {{QStringLiteral("xesam:url"), state_->url}};
     }
     double volume() const
     {
@@ -200,6 +209,12 @@ void FakeMprisPlayer::SetFigures(int bitRate, int sampleRate, int channels)
     state_->bitRate = bitRate;
     state_->sampleRate = sampleRate;
     state_->channels = channels;
+}
+
+void FakeMprisPlayer::SetUrl(const QString& url)
+{
+    QMutexLocker lock(&state_->mutex);
+    state_->url = url;
 }
 
 QStringList FakeMprisPlayer::Log() const

@@ -37,6 +37,8 @@ public:
     double Volume() const;
     // Bit rate in bit/s, sample rate in Hz, channels.
     void SetFigures(int bitRate, int sampleRate, int channels);
+    // The "xesam:url" of its Metadata; none when empty.
+    void SetUrl(const QString& url);
 
     QStringList Log() const;
     int Count(const QString& entry) const { return Log().count(entry); }

@@ -1,0 +1,131 @@
+#include "player_calls.h"
+
+#include <QDBusError>
+#include <QDBusPendingCallWatcher>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace platform {
+
+namespace {
+
+bool IsTimeout(const QDBusMessage& reply)
+{
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    return type == QDBusError::NoReply || type == QDBusError::Timeout ||
+           type == QDBusError::TimedOut;
+}
+
+} // namespace
+
+PlayerCalls::PlayerCalls(Timing timing, QObject* parent) : QObject(parent), timing_(timing) {}
+
+PlayerCalls::~PlayerCalls() = default;
+
+QDBusPendingCall PlayerCalls::Launch(const Start& start, const QString& key, quint64 serial)
+{
+    QDBusPendingCall call = start();
+    // Answers that come after the wait still count: they are the player's
+    // sign of life and the next question's answer.
+    auto* watch = new QDBusPendingCallWatcher(call, this);
+    connect(watch, &QDBusPendingCallWatcher::finished, this, [this, watch, key, serial] {
+        watch->deleteLater();
+        if (key.isEmpty())
+            Heard();
+        else
+            Collect(key, serial);
+    });
+    return call;
+}
+
+bool PlayerCalls::WaitBriefly(QDBusPendingCall& call, QElapsedTimer& waitedAt)
+{
+    if (call.isFinished())
+        return true;
+    const qint64 refresh = timing_.refresh.count();
+    if ((lateSince_.isValid() && lateSince_.elapsed() < refresh) ||
+        (waitedAt.isValid() && waitedAt.elapsed() < refresh))
+        return false;
+    waitedAt.start();
+    // Qt's own wait has no bound but the call's timeout. The reply is taken
+    // in by the D-Bus library's thread, so the call's state can be looked at
+    // from here while this thread holds still.
+    const QDeadlineTimer deadline(timing_.wait);
+    while (!call.isFinished()) {
+        if (deadline.hasExpired()) {
+            lateSince_.start();
+            return false;
+        }
+        // A player that answers at all mostly does so within a millisecond;
+        // only then is it worth giving the processor away for longer.
+        if (deadline.remainingTime() > timing_.wait.count() - 2)
+            QThread::yieldCurrentThread();
+        else
+            QThread::usleep(200);
+    }
+    return true;
+}
+
+void PlayerCalls::Heard()
+{
+    lateSince_.invalidate();
+}
+
+void PlayerCalls::Collect(const QString& key, quint64 serial)
+{
+    const auto found = entries_.find(key);
+    if (found == entries_.end())
+        return;
+    Entry& entry = found->second;
+    if (!entry.calling || entry.serial != serial || !entry.pending.isFinished())
+        return;
+    entry.calling = false;
+    const QDBusMessage reply = entry.pending.reply();
+    Heard();
+    if (IsTimeout(reply)) {
+        entry.answer = QDBusMessage();
+        entry.answerSerial = 0;
+        return;
+    }
+    entry.answer = reply;
+    entry.answerSerial = serial;
+    entry.answeredAt.start();
+}
+
+QDBusMessage PlayerCalls::Read(const QString& key, const Start& start, bool reuseRecent)
+{
+    Entry& entry = entries_[key];
+    if (entry.calling)
+        Collect(key, entry.serial);
+    const bool young = entry.answer.type() != QDBusMessage::InvalidMessage &&
+                       entry.answeredAt.isValid() &&
+                       entry.answeredAt.elapsed() < timing_.refresh.count();
+    if (reuseRecent && young && !entry.calling)
+        return entry.answer;
+    if (!entry.calling) {
+        entry.serial = nextSerial_++;
+        entry.pending = Launch(start, key, entry.serial);
+        entry.calling = true;
+        entry.waitedAt.invalidate();
+    }
+    if (WaitBriefly(entry.pending, entry.waitedAt))
+        Collect(key, entry.serial);
+    if (entry.answer.type() == QDBusMessage::InvalidMessage || !entry.answeredAt.isValid() ||
+        entry.answeredAt.elapsed() > timing_.keep.count())
+        return QDBusMessage();
+    return entry.answer;
+}
+
+void PlayerCalls::Send(const Start& start)
+{
+    for (auto& [key, entry] : entries_) {
+        entry.answer = QDBusMessage();
+        entry.answerSerial = 0;
+    }
+    QDBusPendingCall call = Launch(start, QString(), 0);
+    QElapsedTimer waitedAt;
+    if (WaitBriefly(call, waitedAt))
+        Heard();
+}
+
+} // namespace platform
