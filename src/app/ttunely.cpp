@@ -9,6 +9,7 @@
 #include "shell.h"
 #include "station_list.h"
 #include "tabf_one_instance.h"
+#include "tabf_application_properties.h"
 #include "tnoweradio.h"
 #include "tsplash.h"
 #include "ui_tunely.h"
@@ -21,6 +22,8 @@
 namespace {
 constexpr int kTimerMilliseconds = 3000;
 constexpr QPoint kStoredPosition(238, 136);
+// Light blue, RGB 132, 216, 240.
+constexpr StoredColour kHintColour = 15784068;
 } // namespace
 
 Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
@@ -29,8 +32,18 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::Ttunely>()), m_services(std::move(services)),
       m_winamp(m_services.windowMessages),
-      m_catalogue(std::make_unique<CatalogueStore>(m_services.paths)), Timer1(new QTimer(this))
+      m_catalogue(std::make_unique<CatalogueStore>(m_services.paths)), Timer1(new QTimer(this)),
+      props(new TabfApplicationProperties(this))
 {
+    // The desktop components' stored settings, in the order the window lists
+    // them; each takes effect at once.
+    props->setObjectName(QStringLiteral("props"));
+    props->setHintColor(kHintColour);
+    props->setHintHidePause(9000);
+    props->setHintPause(250);
+    props->setTitle(QStringLiteral("Wavedock"));
+    props->OnIdle = [this](QObject* sender, bool& done) { propsIdle(sender, done); };
+
     ui->setupUi(this);
     UsePixelFonts(this);
     setFixedSize(size());
@@ -68,12 +81,13 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
 
     connect(ui->Button4, &QPushButton::clicked, this, &Ttunely::Button4Click);
     connect(ui->Button7, &QPushButton::clicked, this, &Ttunely::Button7Click);
-    if (Application* app = Application::instance())
-        connect(app, &Application::idle, this, &Ttunely::propsIdle);
 
-    // The components, in layout order; once every one has its settings, each
-    // runs its end-of-loading step in the same order, the guard's check last.
+    // The guard is the last component of the layout; it does nothing until loaded.
     once = new TabfOneInstance(m_services.namedMutexes, m_services.topLevelWindows, this);
+
+    // The whole window is read: each desktop component's end-of-loading step, in
+    // layout order, the guard's check last.
+    props->Loaded();
     once->Loaded();
 
     FormCreate();
@@ -86,7 +100,7 @@ void Ttunely::FormCreate()
     // Qt widgets already paint through a back buffer; nothing flickers.
 }
 
-void Ttunely::propsIdle()
+void Ttunely::propsIdle(QObject*, bool&)
 {
     if (ui->startup->isChecked())
         FirstIdleInitialisation();

@@ -24,6 +24,7 @@ class CatalogueStore;
 class ControlPage;
 class InstalledRadiosPage;
 class QTimer;
+class TabfApplicationProperties;
 class TabfOneInstance;
 
 // What the main window talks to outside itself; main() makes the real ones,
@@ -59,10 +60,12 @@ public:
     BrowserPage& browserPage() const { return *m_browserPage; }
     Tsplash* splash() const { return m_splash; }
     QTimer* timer() const { return Timer1; }
+    TabfApplicationProperties& applicationProperties() const { return *props; }
     TabfOneInstance* instanceGuard() const { return once; }
 
     void FormCreate();
-    void propsIdle();
+    // Never changes done.
+    void propsIdle(QObject* sender, bool& done);
     void Button4Click();
     void Button7Click();
 
@@ -85,5 +88,6 @@ private:
     BrowserPage* m_browserPage;
     QPointer<Tsplash> m_splash;
     QTimer* Timer1;
+    TabfApplicationProperties* props;
     TabfOneInstance* once;
 };

@@ -3,15 +3,20 @@
 #include "application_title.h"
 #include "idle_event.h"
 #include "message_boxes.h"
+#include "multicaster.h"
 
 #include <QWidget>
 
 Application::Application(int& argc, char** argv)
-    : QApplication(argc, argv), m_idleEvent(new IdleEvent(this))
+    : QApplication(argc, argv), m_hints(std::make_shared<HintSettings>()),
+      m_idleEvent(new IdleEvent(this)), m_screen(new QObject(this))
 {
     SetApplicationTitle(m_title);
-    // Handlers connected to idle() run outside any event delivery, so guard them here.
-    connect(m_idleEvent, &IdleEvent::idle, this, [this] { RunGuarded([this] { Q_EMIT idle(); }); });
+    m_screen->setObjectName(QStringLiteral("Screen"));
+    // Until a component takes them over, the multicaster owns the event slots.
+    m_multiCaster = std::make_unique<TMultiCaster>(m_events);
+    connect(m_idleEvent, &IdleEvent::idle, this, &Application::DoIdle);
+    WireEvents();
 }
 
 Application::~Application()
@@ -32,8 +37,11 @@ QString Application::Title()
 
 void Application::setTitle(const QString& title)
 {
+    if (title == m_title)
+        return;
     m_title = title;
     SetApplicationTitle(title);
+    Q_EMIT titleChanged(m_title);
 }
 
 void Application::Terminate()
@@ -55,9 +63,11 @@ int Application::Run()
 bool Application::notify(QObject* receiver, QEvent* event)
 {
     try {
+        if (RaiseDeliveryEvents(receiver, event))
+            return true;
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowException(std::current_exception());
+        HandleException(std::current_exception());
     }
     return false;
 }
@@ -67,6 +77,9 @@ void RunGuarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (...) {
-        ShowException(std::current_exception());
+        if (Application* app = Application::instance())
+            app->HandleException(std::current_exception());
+        else
+            ShowException(std::current_exception());
     }
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "application_events.h"
+
+#include <QPointer>
+#include <vector>
+
+class TCustomApplicationEvents;
+
+// Forwards each application event to the matching handler of every registered
+// application-events component, newest first. It puts its own dispatchers into
+// the application's event slots when made.
+class TMultiCaster final
+{
+public:
+    explicit TMultiCaster(ApplicationEventSlots& eventSlots);
+    Q_DISABLE_COPY_MOVE(TMultiCaster)
+
+    void Add(TCustomApplicationEvents* component);
+    void Remove(TCustomApplicationEvents* component);
+    int Count() const { return int(m_components.size()); }
+    // Ends the dispatch in progress after the current handler.
+    void CancelDispatch() { m_cancelled = true; }
+
+private:
+    // Calls visit on each live component, newest first, until one cancels.
+    template <typename Visit> void Walk(Visit visit);
+    void DispatchException(QObject* sender, std::exception_ptr error);
+
+    std::vector<QPointer<TCustomApplicationEvents>> m_components;
+    bool m_cancelled = false;
+};
