@@ -4,8 +4,10 @@
 #include "tabf_application_properties.h"
 
 #include <QAbstractEventDispatcher>
+#include <QPalette>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 
 namespace {
@@ -119,6 +121,24 @@ private Q_SLOTS:
             RunLoopUntil([&] { return idlesSeen.size() == kBurst && idles > idlesSeen.last(); }));
         QCOMPARE(idlesSeen, QList<int>(kBurst, idlesSeen.first()));
         QCOMPARE(mostPerWake, 1);
+    }
+
+    // A new desktop palette raises OnSettingsChanged and leaves the hint colour ours.
+    void desktopPaletteChangeIsReported()
+    {
+        TabfApplicationProperties props;
+        props.setHintColor(15784068);
+        int changes = 0;
+        props.OnSettingsChanged = [&](QObject* sender) {
+            QCOMPARE(sender, &props);
+            ++changes;
+        };
+        QPalette desktop = QGuiApplication::palette();
+        desktop.setColor(QPalette::ToolTipBase, Qt::red);
+        desktop.setColor(QPalette::Window, QColor(1, 2, 3));
+        QGuiApplication::setPalette(desktop);
+        QCOMPARE(changes, 1);
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(132, 216, 240));
     }
 
     // A title equal to the current one changes nothing; another renames.
