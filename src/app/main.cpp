@@ -10,7 +10,9 @@
 #include "lock_file_mutexes.h"
 #include "mpris_window_messages.h"
 #include "network_url_download.h"
+#include "system_tray_notification_area.h"
 #include "tabf_one_instance.h"
+#include "termination_signal.h"
 #include "ttunely.h"
 #include "version.h"
 #include "xdg_shell.h"
@@ -53,11 +55,15 @@ int main(int argc, char** argv)
     DownloadProgressDialog downloadProgress;
     platform::NetworkUrlDownload urlDownload(platform::NetworkUrlDownload::Limits(),
                                              &downloadProgress);
+    platform::SystemTrayNotificationArea notificationArea;
     Ttunely window(MainWindowServices{FixedPaths::ForCurrentUser(), DirectorySite{}, shell,
-                                      windowMessages, urlDownload, &namedMutexes,
+                                      windowMessages, urlDownload, notificationArea, &namedMutexes,
                                       &topLevelWindows});
     app.setMainForm(&window);
     // Other copies find this one by its application window once the loop runs.
     ApplicationWindow applicationWindow(topLevelWindows);
+    // Logging out ends the program as Exit does; the tray icon goes with the window.
+    TerminationSignal termination;
+    QObject::connect(&termination, &TerminationSignal::Received, &app, &Application::Terminate);
     return app.Run();
 }

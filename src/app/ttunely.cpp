@@ -8,8 +8,9 @@
 #include "message_boxes.h"
 #include "shell.h"
 #include "station_list.h"
-#include "tabf_one_instance.h"
 #include "tabf_application_properties.h"
+#include "tabf_one_instance.h"
+#include "tabf_tray_icon.h"
 #include "tnoweradio.h"
 #include "tsplash.h"
 #include "ui_tunely.h"
@@ -17,6 +18,7 @@
 #include "window_fonts.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QTimer>
 
 namespace {
@@ -82,12 +84,20 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
     connect(ui->Button4, &QPushButton::clicked, this, &Ttunely::Button4Click);
     connect(ui->Button7, &QPushButton::clicked, this, &Ttunely::Button7Click);
 
+    // The tray icon's stored values; Visible last, as it adds the icon at once.
+    tray = new TabfTrayIcon(this, m_services.notificationArea, QStringLiteral("tray"));
+    tray->SetHint(QStringLiteral("Wavedock - internet radio manager for Winamp (R)"));
+    tray->SetIcon(QIcon(QStringLiteral(":/pictures/wavedock.png")));
+    tray->SetMinimizeToTray(true);
+    tray->SetVisible(true);
+
     // The guard is the last component of the layout; it does nothing until loaded.
     once = new TabfOneInstance(m_services.namedMutexes, m_services.topLevelWindows, this);
 
     // The whole window is read: each desktop component's end-of-loading step, in
     // layout order, the guard's check last.
     props->Loaded();
+    tray->Loaded();
     once->Loaded();
 
     FormCreate();

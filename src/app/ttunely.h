@@ -14,6 +14,7 @@ class Ttunely;
 }
 namespace platform {
 class NamedMutexes;
+class NotificationArea;
 class Shell;
 class TopLevelWindows;
 class UrlDownload;
@@ -26,6 +27,7 @@ class InstalledRadiosPage;
 class QTimer;
 class TabfApplicationProperties;
 class TabfOneInstance;
+class TabfTrayIcon;
 
 // What the main window talks to outside itself; main() makes the real ones,
 // tests hand in their own.
@@ -36,6 +38,7 @@ struct MainWindowServices
     platform::Shell& shell;
     platform::WindowMessages& windowMessages;
     platform::UrlDownload& urlDownload;
+    platform::NotificationArea& notificationArea;
     // The single-instance guard's layers; without them (tests) it sees no other copy.
     platform::NamedMutexes* namedMutexes = nullptr;
     platform::TopLevelWindows* topLevelWindows = nullptr;
@@ -62,6 +65,7 @@ public:
     QTimer* timer() const { return Timer1; }
     TabfApplicationProperties& applicationProperties() const { return *props; }
     TabfOneInstance* instanceGuard() const { return once; }
+    TabfTrayIcon& trayIcon() const { return *tray; }
 
     void FormCreate();
     // Never changes done.
@@ -90,4 +94,5 @@ private:
     QTimer* Timer1;
     TabfApplicationProperties* props;
     TabfOneInstance* once;
+    TabfTrayIcon* tray;
 };

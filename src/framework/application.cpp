@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "application_title.h"
+#include "application_window_hooks.h"
 #include "idle_event.h"
 #include "message_boxes.h"
 #include "multicaster.h"
@@ -9,7 +10,8 @@
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv), m_hints(std::make_shared<HintSettings>()),
-      m_idleEvent(new IdleEvent(this)), m_screen(new QObject(this))
+      m_idleEvent(new IdleEvent(this)), m_screen(new QObject(this)),
+      m_windowHooks(new ApplicationWindowHooks([this] { return mainForm(); }, this))
 {
     SetApplicationTitle(m_title);
     m_screen->setObjectName(QStringLiteral("Screen"));

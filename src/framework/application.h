@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class ApplicationWindowHooks;
 class IdleEvent;
 class TMultiCaster;
 
@@ -64,6 +65,8 @@ public:
     bool HelpCommand(int command, qintptr data);
     // Raises OnActionExecute; an action no handler took is triggered.
     bool ExecuteAction(QAction* action);
+    // The hooks that see the application window's messages first.
+    ApplicationWindowHooks& windowHooks() const { return *m_windowHooks; }
 
 Q_SIGNALS:
     // Raised after OnIdle on each idle pass, for observers that are not components.
@@ -95,6 +98,7 @@ private:
     bool m_restyling = false;
     IdleEvent* m_idleEvent = nullptr;
     QObject* m_screen = nullptr;
+    ApplicationWindowHooks* m_windowHooks = nullptr;
 };
 
 // Runs one piece of handler code; whatever it throws is shown in the error box.

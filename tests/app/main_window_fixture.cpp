@@ -4,8 +4,9 @@
 #include "event_loop_wait.h"
 
 MainWindowFixture::MainWindowFixture(DirectorySite site)
-    : paths(FixedPaths::Under(dir.path())), m_window(std::make_unique<Ttunely>(MainWindowServices{
-                                                paths, std::move(site), shell, messages, download}))
+    : paths(FixedPaths::Under(dir.path())),
+      m_window(std::make_unique<Ttunely>(
+          MainWindowServices{paths, std::move(site), shell, messages, download, notificationArea}))
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory_site.h"
+#include "fake_notification_area.h"
 #include "fake_url_download.h"
 #include "fixed_paths.h"
 #include "recording_shell.h"
@@ -37,6 +38,7 @@ public:
     RecordingShell shell;
     RecordingWindowMessages messages;
     FakeUrlDownload download;
+    FakeNotificationArea notificationArea;
 
 private:
     std::unique_ptr<Ttunely> m_window;

@@ -2,6 +2,7 @@
 #include "audacious_fixture.h"
 #include "event_loop_wait.h"
 #include "fake_mpris_player.h"
+#include "fake_notification_area.h"
 #include "fake_url_download.h"
 #include "fixed_paths.h"
 #include "last_opened_playlist.h"
@@ -133,8 +134,9 @@ private Q_SLOTS:
         platform::MprisWindowMessages messages(Bus());
         qputenv("XDG_CONFIG_HOME", audaciousConfig);
         FakeUrlDownload download;
+        FakeNotificationArea notificationArea;
         Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
-                                          messages, download});
+                                          messages, download, notificationArea});
         Ui::Ttunely& ui = window.form();
         window.show();
         QVERIFY(RunLoopUntil([&] { return window.winamp().Found(); }, 20000));
@@ -183,8 +185,9 @@ private Q_SLOTS:
         platform::XdgShell shell;
         platform::MprisWindowMessages messages(Bus());
         FakeUrlDownload download;
+        FakeNotificationArea notificationArea;
         Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
-                                          messages, download});
+                                          messages, download, notificationArea});
         Ui::Ttunely& ui = window.form();
         window.show();
         QVERIFY(RunLoopUntil([&] { return !ui.startup->isChecked() && window.winamp().Found(); },

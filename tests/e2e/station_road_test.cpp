@@ -4,6 +4,7 @@
 #include "application.h"
 #include "download_progress_dialog.h"
 #include "event_loop_wait.h"
+#include "fake_notification_area.h"
 #include "fixed_paths.h"
 #include "fixture_http_server.h"
 #include "network_url_download.h"
@@ -53,7 +54,8 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     site.host = QStringLiteral("127.0.0.1:%1").arg(server.port());
     site.homePage = server.url(QStringLiteral("/"));
     site.listingPage = server.url(QStringLiteral("/directory"));
-    Ttunely window(MainWindowServices{paths, site, shell, messages, download});
+    FakeNotificationArea notificationArea;
+    Ttunely window(MainWindowServices{paths, site, shell, messages, download, notificationArea});
     Ui::Ttunely& ui = window.form();
     auto* page = qobject_cast<QWebEnginePage*>(ui.browser->EnginePage());
 
