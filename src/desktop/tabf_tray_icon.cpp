@@ -61,8 +61,18 @@ TabfTrayIcon::TabfTrayIcon(QObject* owner, platform::NotificationArea& area, con
     if (Application* app = Application::instance()) {
         m_hooks = &app->windowHooks();
         m_hookId = m_hooks->Install([this](ApplicationWindowMessage message) {
-            if (message == ApplicationWindowMessage::Minimized && m_minimizeToTray)
-                MinimiseStep();
+            if (message != ApplicationWindowMessage::Minimized || !m_minimizeToTray)
+                return;
+            // Once the minimising is over: Qt shows a window again at its end
+            // when the program itself minimised it.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    QWidget* form = MainForm();
+                    if (!form || form->isMinimized())
+                        RunGuarded([this] { MinimiseStep(); });
+                },
+                Qt::QueuedConnection);
         });
     }
 }
