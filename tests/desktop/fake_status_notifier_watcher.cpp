@@ -3,6 +3,7 @@
 // registered, and lists the items that register until their service goes.
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QStringList>
@@ -39,8 +40,13 @@ public Q_SLOTS:
             serviceOrPath.startsWith(QLatin1Char('/')) ? message.service() : serviceOrPath;
         if (m_items.contains(service))
             return;
-        m_items << service;
+        // Watch first, then check: an item whose name is already gone is dropped.
         m_gone.addWatchedService(service);
+        if (!m_gone.connection().interface()->isServiceRegistered(service).value()) {
+            m_gone.removeWatchedService(service);
+            return;
+        }
+        m_items << service;
         Q_EMIT StatusNotifierItemRegistered(service);
     }
     void RegisterStatusNotifierHost(const QString&) {}
