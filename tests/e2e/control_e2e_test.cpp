@@ -132,6 +132,11 @@ private Q_SLOTS:
         const FixedPaths paths = InstallStation(QStringLiteral("plain-root"));
         RecordingShell shell;
         platform::MprisWindowMessages messages(Bus());
+        // A second layer, for the playlist the shell is handed; both read the
+        // desktop's choice of player when made.
+        platform::LastOpenedPlaylist opened;
+        platform::MprisWindowMessages fallback(Bus());
+        fallback.SetLastOpenedPlaylist(&opened);
         qputenv("XDG_CONFIG_HOME", audaciousConfig);
         FakeUrlDownload download;
         FakeNotificationArea notificationArea;
@@ -151,11 +156,8 @@ private Q_SLOTS:
         // Without the player's word, the playlist the shell was handed says
         // what plays; a layer of its own probes it afresh.
         player.SetUrl(QString());
-        platform::LastOpenedPlaylist opened;
         QCOMPARE(shell.files(), QStringList{paths.PlaylistFile(0)});
         opened.Record(shell.files().constLast());
-        platform::MprisWindowMessages fallback(Bus());
-        fallback.SetLastOpenedPlaylist(&opened);
         WinampLink link(fallback);
         link.DiscoveryStep();
         QVERIFY(RunLoopUntil(
