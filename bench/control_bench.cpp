@@ -6,7 +6,6 @@
 #include "control_page.h"
 #include "event_loop_stall.h"
 #include "fake_mpris_player.h"
-#include "fake_web_browser.h"
 #include "mpris_window_messages.h"
 #include "private_session_bus.h"
 #include "recording_shell.h"
@@ -14,12 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <cstdio>
 
 namespace {
@@ -47,23 +41,15 @@ double RefreshMilliseconds(WinampLink& link)
     return double(clock.nsecsElapsed()) / 1e6 / kRefreshes;
 }
 
-// The control page on plain widgets, ticking against a frozen player: the
+// The control page on its own, ticking against a frozen player: the
 // longest the event loop stalls is how long the window cannot repaint.
 double LongestHungStallMilliseconds(WinampLink& link)
 {
     QTemporaryDir dir;
     CatalogueStore catalogue(FixedPaths::Under(dir.path()));
     RecordingShell shell;
-    FakeWebBrowser browser;
-    QWidget form;
-    ControlWidgets widgets{new QToolButton(&form), new QToolButton(&form), new QToolButton(&form),
-                           new QToolButton(&form), new QSlider(&form),     new QPushButton(&form),
-                           new QLineEdit(&form),   new QLineEdit(&form),   new QLabel(&form),
-                           new QLabel(&form),      new QLabel(&form)};
-    ControlPage page(widgets,
-                     ControlPageContext{link, catalogue, shell, browser, [](const QString&) {},
-                                        QStringLiteral("Browser: bench")},
-                     nullptr);
+    ControlPage page(ControlPageContext{link, catalogue, shell, [](const QString&) {},
+                                        QStringLiteral("Browser: bench")});
     // Ticks closer together than the window's 3 s, so that the player's
     // calls time out and are asked again within the ten.
     return LongestEventLoopStallMs(10, std::chrono::milliseconds(300),

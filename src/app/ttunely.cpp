@@ -7,7 +7,6 @@
 #include "installed_radios_page.h"
 #include "message_boxes.h"
 #include "shell.h"
-#include "station_list.h"
 #include "tabf_application_properties.h"
 #include "tabf_one_instance.h"
 #include "tabf_tray_icon.h"
@@ -15,6 +14,7 @@
 #include "tsplash.h"
 #include "ui_tunely.h"
 #include "version.h"
+#include "web_browser.h"
 #include "window_fonts.h"
 
 #include <QCloseEvent>
@@ -47,34 +47,38 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
     props->OnIdle = [this](QObject* sender, bool& done) { propsIdle(sender, done); };
 
     ui->setupUi(this);
-    UsePixelFonts(this);
-    setFixedSize(size());
-    move(kStoredPosition);
 
+    // The pages fill the notebook's slots in caption order; the window opens on
+    // the control page.
     const DirectorySite& site = m_services.directory;
-    ui->silnik->setTabText(0, site.PageCaption());
-    ui->GroupBox1->setTitle(site.GroupCaption());
-
-    m_installedRadios =
-        new InstalledRadiosPage(InstalledRadiosWidgets{ui->list, ui->wybraneradiobtn, ui->Button5,
-                                                       ui->Button6, ui->Button11},
-                                *m_catalogue, this);
+    m_browserPage = new BrowserPage(
+        BrowserPageContext{site, m_services.urlDownload, m_services.paths.temporaryPlaylist}, this);
+    m_installedRadios = new InstalledRadiosPage(*m_catalogue, this);
     m_control =
-        new ControlPage(ControlWidgets{ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3,
-                                       ui->SpeedButton4, ui->glosnosc, ui->Button8, ui->aktnazwa,
-                                       ui->aktopis, ui->brate, ui->srate, ui->channels},
-                        ControlPageContext{m_winamp, *m_catalogue, m_services.shell, *ui->browser,
+        new ControlPage(ControlPageContext{m_winamp, *m_catalogue, m_services.shell,
                                            [this](const QString& caption) { SelectPage(caption); },
                                            site.PageCaption()},
                         this);
-    m_browserPage = new BrowserPage(
-        BrowserWidgets{ui->Button1, ui->Button2, ui->Button3, ui->Button9, ui->Button12},
-        BrowserPageContext{*ui->browser, site, m_services.urlDownload,
-                           m_services.paths.temporaryPlaylist, [this] { RunNewRadioDialog(); },
-                           this});
+    ui->silnik->addTab(m_browserPage, site.PageCaption());
+    ui->silnik->addTab(m_installedRadios, m_installedRadios->windowTitle());
+    ui->silnik->addTab(m_control, m_control->windowTitle());
+    ui->silnik->setCurrentWidget(m_control);
+    UsePixelFonts(this);
+    setFixedSize(size());
+    move(kStoredPosition);
+    // Tab runs through the pages in notebook order, then the window's buttons.
+    QList<QWidget*> tabStops{ui->silnik};
+    tabStops << m_browserPage->TabStops() << m_installedRadios->TabStops() << m_control->TabStops();
+    tabStops << ui->startup << ui->Button4 << ui->Button7 << ui->Button13;
+    for (qsizetype i = 1; i < tabStops.size(); ++i)
+        setTabOrder(tabStops[i - 1], tabStops[i]);
+
     // The pages talk through the window, never to each other's widgets.
     connect(m_installedRadios, &InstalledRadiosPage::listenRequested, m_control,
             &ControlPage::Listen);
+    connect(m_control, &ControlPage::browserRefreshRequested, m_browserPage,
+            &BrowserPage::Button1Click);
+    connect(m_browserPage, &BrowserPage::playlistCaptured, this, &Ttunely::RunNewRadioDialog);
 
     // The timer runs from the window's creation to its end, whatever is shown.
     Timer1->setInterval(kTimerMilliseconds);
@@ -136,8 +140,8 @@ void Ttunely::FirstIdleInitialisation()
     // A change that a crash cut short is finished or undone before anything is listed.
     if (m_catalogue->Recover() == CatalogueStore::Health::Unreadable)
         ShowError(m_catalogue->UnreadableMessage());
-    RefreshStationList(*ui->list, *m_catalogue);
-    ui->browser->Navigate(m_services.directory.homePage);
+    m_installedRadios->Button11Click();
+    m_browserPage->browser().Navigate(m_services.directory.homePage);
 }
 
 void Ttunely::RunNewRadioDialog()
@@ -148,7 +152,7 @@ void Ttunely::RunNewRadioDialog()
         connect(&dialog, &Tnoweradio::temporaryStationPlayed, m_control, &ControlPage::ShowStation);
         dialog.exec();
     }
-    RefreshStationList(*ui->list, *m_catalogue);
+    m_installedRadios->Button11Click();
 }
 
 void Ttunely::Button4Click()

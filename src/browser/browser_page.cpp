@@ -2,6 +2,7 @@
 
 #include "message_boxes.h"
 #include "tnowyurl.h"
+#include "ui_browser_page.h"
 #include "url_download.h"
 #include "web_browser.h"
 
@@ -12,47 +13,64 @@ namespace {
 const QString kDownloadFailed = QStringLiteral("Could not download this file. Please try again.");
 } // namespace
 
-BrowserPage::BrowserPage(const BrowserWidgets& widgets, BrowserPageContext context)
-    : QObject(context.owner), m_widgets(widgets), m_context(std::move(context))
+namespace {
+Ui::BrowserPage* SetUp(Ui::BrowserPage* form, QWidget* page)
 {
-    connect(m_widgets.Button1, &QPushButton::clicked, this, &BrowserPage::Button1Click);
-    connect(m_widgets.Button2, &QPushButton::clicked, this, &BrowserPage::Button2Click);
-    connect(m_widgets.Button3, &QPushButton::clicked, this, &BrowserPage::Button3Click);
-    connect(m_widgets.Button9, &QPushButton::clicked, this, &BrowserPage::Button9Click);
-    connect(m_widgets.Button12, &QPushButton::clicked, this, &BrowserPage::Button12Click);
+    form->setupUi(page);
+    return form;
+}
+} // namespace
 
-    m_context.browser.OnBeforeNavigate2 = [this](const QString& url, bool& cancel) {
+BrowserPage::BrowserPage(BrowserPageContext context, QWidget* parent)
+    : QWidget(parent), ui(SetUp(new Ui::BrowserPage, this)), m_context(std::move(context)),
+      m_browser(m_context.browser ? *m_context.browser : *ui->browser)
+{
+    ui->GroupBox1->setTitle(m_context.directory.GroupCaption());
+    connect(ui->Button1, &QPushButton::clicked, this, &BrowserPage::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &BrowserPage::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &BrowserPage::Button3Click);
+    connect(ui->Button9, &QPushButton::clicked, this, &BrowserPage::Button9Click);
+    connect(ui->Button12, &QPushButton::clicked, this, &BrowserPage::Button12Click);
+
+    m_browser.OnBeforeNavigate2 = [this](const QString& url, bool& cancel) {
         browserBeforeNavigate2(url, cancel);
     };
-    m_context.browser.OnNavigateError = [this](const QString& url, int statusCode) {
+    m_browser.OnNavigateError = [this](const QString& url, int statusCode) {
         browserNavigateError(url, statusCode);
     };
 }
 
+BrowserPage::~BrowserPage() = default;
+
+QList<QWidget*> BrowserPage::TabStops() const
+{
+    return {ui->browser, ui->Button1, ui->Button2, ui->Button3, ui->Button9, ui->Button12};
+}
+
 void BrowserPage::Button9Click()
 {
-    m_context.browser.Navigate(m_context.directory.homePage);
+    m_browser.Navigate(m_context.directory.homePage);
 }
 
 void BrowserPage::Button12Click()
 {
-    m_context.browser.Navigate(m_context.directory.listingPage);
+    m_browser.Navigate(m_context.directory.listingPage);
 }
 
 void BrowserPage::Button2Click()
 {
-    m_context.browser.GoBack();
+    m_browser.GoBack();
 }
 
 void BrowserPage::Button1Click()
 {
-    m_context.browser.Refresh();
+    m_browser.Refresh();
 }
 
 void BrowserPage::Button3Click()
 {
     // A fresh dialog each time, owned by the main window; earlier ones stay.
-    auto* dialog = new Tnowyurl(m_context.owner, m_context.browser);
+    auto* dialog = new Tnowyurl(window(), m_browser);
     dialog->show();
 }
 
@@ -72,11 +90,11 @@ void BrowserPage::browserBeforeNavigate2(const QString& url, bool& cancel)
     if (m_capturing)
         return;
     m_capturing = true;
-    m_context.browser.HoldPage(true);
+    m_browser.HoldPage(true);
     // The download and the dialog wait in nested loops, which must not run
     // inside the engine's event: they go on once the engine has its answer.
     QPointer<BrowserPage> self(this);
-    m_context.browser.ContinueAfterEvent([self, url] {
+    m_browser.ContinueAfterEvent([self, url] {
         if (self)
             self->capture(url);
     });
@@ -90,7 +108,7 @@ void BrowserPage::capture(const QString& url)
         ~Done()
         {
             page.m_capturing = false;
-            page.m_context.browser.HoldPage(false);
+            page.m_browser.HoldPage(false);
         }
     } done{*this};
 
@@ -99,7 +117,7 @@ void BrowserPage::capture(const QString& url)
         ShowMessage(kDownloadFailed);
         return;
     }
-    m_context.installCapturedPlaylist();
+    Q_EMIT playlistCaptured();
 }
 
 void BrowserPage::browserNavigateError(const QString&, int)

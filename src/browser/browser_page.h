@@ -2,46 +2,41 @@
 
 #include "directory_site.h"
 
-#include <QObject>
-#include <functional>
+#include <QList>
+#include <QWidget>
+#include <memory>
 
-class QPushButton;
-class QWidget;
 class WebBrowser;
+namespace Ui {
+class BrowserPage;
+}
 namespace platform {
 class UrlDownload;
 }
 
-// The buttons of the browser page.
-struct BrowserWidgets
-{
-    QPushButton* Button1;  // "Refresh"
-    QPushButton* Button2;  // "GoBack"
-    QPushButton* Button3;  // "GoTo"
-    QPushButton* Button9;  // "Start"
-    QPushButton* Button12; // "Top 20"
-};
-
 // What the browser page needs from the rest of the main window.
 struct BrowserPageContext
 {
-    WebBrowser& browser;
     DirectorySite directory;
     platform::UrlDownload& download;
     QString temporaryPlaylist;
-    // Shows the new-radio dialog modally for the playlist now in the temporary
-    // playlist, destroys it, then rebuilds the installed-radios list.
-    std::function<void()> installCapturedPlaylist;
-    QWidget* owner;
+    // The browser the page drives: its own control unless a test hands in a double.
+    WebBrowser* browser = nullptr;
 };
 
-// The browser page: navigation buttons, the new-URL dialog and playlist capture.
-// Takes over the browser's two events for its lifetime.
-class BrowserPage final : public QObject
+// The browser page: the embedded browser, navigation buttons, the new-URL
+// dialog and playlist capture. Takes over the browser's two events for its lifetime.
+class BrowserPage final : public QWidget
 {
     Q_OBJECT
 public:
-    BrowserPage(const BrowserWidgets& widgets, BrowserPageContext context);
+    explicit BrowserPage(BrowserPageContext context, QWidget* parent = nullptr);
+    ~BrowserPage() override;
+
+    Ui::BrowserPage& form() { return *ui; }
+    WebBrowser& browser() { return m_browser; }
+    // The page's controls in the order Tab visits them.
+    QList<QWidget*> TabStops() const;
 
     void Button9Click();
     void Button12Click();
@@ -55,11 +50,17 @@ public:
     // whatever the letter case.
     static bool IsPlaylistAddress(const QString& url);
 
+Q_SIGNALS:
+    // A playlist was captured into the temporary playlist and waits to be
+    // installed (the window shows the new-radio dialog for it).
+    void playlistCaptured();
+
 private:
     void capture(const QString& url);
 
-    BrowserWidgets m_widgets;
+    std::unique_ptr<Ui::BrowserPage> ui;
     BrowserPageContext m_context;
+    WebBrowser& m_browser;
     // A capture is downloading or its dialog is open.
     bool m_capturing = false;
 };

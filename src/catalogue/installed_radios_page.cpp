@@ -4,6 +4,7 @@
 #include "message_boxes.h"
 #include "station_list.h"
 #include "tnowyopis.h"
+#include "ui_installed_radios_page.h"
 
 #include <QEvent>
 #include <QListWidget>
@@ -21,61 +22,68 @@ int SelectedRow(const QListWidget& list)
 
 } // namespace
 
-InstalledRadiosPage::InstalledRadiosPage(const InstalledRadiosWidgets& widgets,
-                                         CatalogueStore& catalogue, QWidget* owner)
-    : QObject(owner), m_widgets(widgets), m_catalogue(catalogue), m_owner(owner),
-      m_listViewport(widgets.list->viewport())
+InstalledRadiosPage::InstalledRadiosPage(CatalogueStore& catalogue, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::InstalledRadiosPage>()), m_catalogue(catalogue)
 {
-    connect(m_widgets.Button5, &QPushButton::clicked, this, &InstalledRadiosPage::Button5Click);
-    connect(m_widgets.Button6, &QPushButton::clicked, this, &InstalledRadiosPage::Button6Click);
-    connect(m_widgets.Button11, &QPushButton::clicked, this, &InstalledRadiosPage::Button11Click);
-    connect(m_widgets.wybraneradiobtn, &QPushButton::clicked, this,
+    ui->setupUi(this);
+    m_listViewport = ui->list->viewport();
+    connect(ui->Button5, &QPushButton::clicked, this, &InstalledRadiosPage::Button5Click);
+    connect(ui->Button6, &QPushButton::clicked, this, &InstalledRadiosPage::Button6Click);
+    connect(ui->Button11, &QPushButton::clicked, this, &InstalledRadiosPage::Button11Click);
+    connect(ui->wybraneradiobtn, &QPushButton::clicked, this,
             &InstalledRadiosPage::wybraneradiobtnClick);
     // A double-click anywhere in the list listens, on a line or below the last
     // one; the view's own signal only reports double-clicks on lines.
-    m_widgets.list->viewport()->installEventFilter(this);
+    ui->list->viewport()->installEventFilter(this);
+}
+
+InstalledRadiosPage::~InstalledRadiosPage() = default;
+
+QList<QWidget*> InstalledRadiosPage::TabStops() const
+{
+    return {ui->list, ui->wybraneradiobtn, ui->Button5, ui->Button6, ui->Button10, ui->Button11};
 }
 
 bool InstalledRadiosPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && watched == m_listViewport)
         wybraneradiobtnClick();
-    return QObject::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void InstalledRadiosPage::Button5Click()
 {
     // The catalogue is dense, so the row is the slot.
-    const int row = SelectedRow(*m_widgets.list);
+    const int row = SelectedRow(*ui->list);
     if (row < 0)
         ShowMessage(QStringLiteral("Select a radio from the list by clicking on its name."));
     else
         m_catalogue.DeleteStation(row);
-    RefreshStationList(*m_widgets.list, m_catalogue);
+    RefreshStationList(*ui->list, m_catalogue);
 }
 
 void InstalledRadiosPage::Button6Click()
 {
-    const int row = SelectedRow(*m_widgets.list);
+    const int row = SelectedRow(*ui->list);
     if (row < 0) {
         ShowMessage(QStringLiteral("Please select a station to modify first."));
         return;
     }
     // A fresh dialog each time, so nothing typed earlier survives. The row is
     // fixed now: the dialog is modal, the selection cannot change meanwhile.
-    Tnowyopis dialog(m_owner, m_catalogue, row);
+    Tnowyopis dialog(window(), m_catalogue, row);
     dialog.exec();
 }
 
 void InstalledRadiosPage::Button11Click()
 {
-    RefreshStationList(*m_widgets.list, m_catalogue);
+    RefreshStationList(*ui->list, m_catalogue);
 }
 
 void InstalledRadiosPage::wybraneradiobtnClick()
 {
     // The catalogue keeps its slots contiguous from 0, so line i is slot i.
-    const int slot = SelectedRow(*m_widgets.list);
+    const int slot = SelectedRow(*ui->list);
     if (slot < 0) {
         ShowMessage(QStringLiteral("Click on an item from the list."));
         return;

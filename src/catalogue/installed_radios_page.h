@@ -1,31 +1,27 @@
 #pragma once
 
-#include <QObject>
+#include <QList>
+#include <QWidget>
+#include <memory>
 
 class CatalogueStore;
 class QEvent;
-class QListWidget;
-class QPushButton;
-class QWidget;
-
-// The controls of the "Installed radios" page this class drives.
-struct InstalledRadiosWidgets
-{
-    QListWidget* list;
-    QPushButton* wybraneradiobtn; // "Listen to selected radio"
-    QPushButton* Button5;         // "Delete selected radio"
-    QPushButton* Button6;         // "Edit description"
-    QPushButton* Button11;        // "Refresh list"
-};
+namespace Ui {
+class InstalledRadiosPage;
+}
 
 // The "Installed radios" page: delete, re-describe and refresh the stations,
 // and ask to listen to one (the control page does the listening).
-class InstalledRadiosPage final : public QObject
+class InstalledRadiosPage final : public QWidget
 {
     Q_OBJECT
 public:
-    InstalledRadiosPage(const InstalledRadiosWidgets& widgets, CatalogueStore& catalogue,
-                        QWidget* owner);
+    explicit InstalledRadiosPage(CatalogueStore& catalogue, QWidget* parent = nullptr);
+    ~InstalledRadiosPage() override;
+
+    Ui::InstalledRadiosPage& form() { return *ui; }
+    // The page's controls in the order Tab visits them.
+    QList<QWidget*> TabStops() const;
 
     void Button5Click();
     void Button6Click();
@@ -40,9 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    InstalledRadiosWidgets m_widgets;
+    std::unique_ptr<Ui::InstalledRadiosPage> ui;
     CatalogueStore& m_catalogue;
-    QWidget* m_owner;
     // Compared by address only: while the list is being destroyed it must not be asked.
-    const QObject* m_listViewport;
+    const QObject* m_listViewport = nullptr;
 };

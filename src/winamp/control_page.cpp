@@ -4,14 +4,9 @@
 #include "message_boxes.h"
 #include "readings.h"
 #include "shell.h"
-#include "web_browser.h"
+#include "ui_control_page.h"
 #include "winamp_link.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSlider>
-#include <QToolButton>
 #include <algorithm>
 
 namespace {
@@ -41,19 +36,28 @@ void ShowReading(QLabel& label, int rightEdge, qint32 value, readings::Band band
 
 } // namespace
 
-ControlPage::ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent)
-    : QObject(parent), m_widgets(widgets), m_context(std::move(context)),
-      m_brateRight(RightEdge(widgets.brate)), m_srateRight(RightEdge(widgets.srate)),
-      m_channelsRight(RightEdge(widgets.channels))
+ControlPage::ControlPage(ControlPageContext context, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ControlPage>()), m_context(std::move(context))
 {
-    connect(m_widgets.SpeedButton1, &QToolButton::clicked, this, &ControlPage::SpeedButton1Click);
-    connect(m_widgets.SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
-    connect(m_widgets.SpeedButton3, &QToolButton::clicked, this, &ControlPage::SpeedButton3Click);
-    connect(m_widgets.SpeedButton4, &QToolButton::clicked, this, &ControlPage::SpeedButton4Click);
+    ui->setupUi(this);
+    m_brateRight = RightEdge(ui->brate);
+    m_srateRight = RightEdge(ui->srate);
+    m_channelsRight = RightEdge(ui->channels);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &ControlPage::SpeedButton1Click);
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, &ControlPage::SpeedButton2Click);
+    connect(ui->SpeedButton3, &QToolButton::clicked, this, &ControlPage::SpeedButton3Click);
+    connect(ui->SpeedButton4, &QToolButton::clicked, this, &ControlPage::SpeedButton4Click);
     // Every step of the bar, by mouse, wheel or keys, is one notification,
     // even when it leaves the position as it was (a key pressed at the end).
-    connect(m_widgets.glosnosc, &QSlider::actionTriggered, this, &ControlPage::glosnoscChange);
-    connect(m_widgets.Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
+    connect(ui->glosnosc, &QSlider::actionTriggered, this, &ControlPage::glosnoscChange);
+    connect(ui->Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
+}
+
+ControlPage::~ControlPage() = default;
+
+QList<QWidget*> ControlPage::TabStops() const
+{
+    return {ui->glosnosc, ui->aktnazwa, ui->aktopis, ui->Button8};
 }
 
 void ControlPage::SpeedButton1Click()
@@ -80,14 +84,14 @@ void ControlPage::SpeedButton4Click()
 void ControlPage::glosnoscChange()
 {
     // The step has moved the bar but not yet its value.
-    m_context.winamp.SetVolume(m_widgets.glosnosc->sliderPosition());
+    m_context.winamp.SetVolume(ui->glosnosc->sliderPosition());
 }
 
 void ControlPage::Button8Click()
 {
     m_context.winamp.Stop();
     m_context.selectPage(m_context.browserPageCaption);
-    m_context.browser.Refresh();
+    Q_EMIT browserRefreshRequested();
 }
 
 void ControlPage::Timer1Timer()
@@ -109,16 +113,16 @@ void ControlPage::Listen(int slot)
 
 void ControlPage::ShowStation(const QString& name, const QString& description)
 {
-    m_widgets.aktnazwa->setText(name);
-    m_widgets.aktopis->setText(description);
+    ui->aktnazwa->setText(name);
+    ui->aktopis->setText(description);
 }
 
 void ControlPage::RefreshReadings()
 {
     const qint32 bitRate = m_context.winamp.BitRate();
-    ShowReading(*m_widgets.brate, m_brateRight, bitRate, readings::BitRateBand(bitRate));
+    ShowReading(*ui->brate, m_brateRight, bitRate, readings::BitRateBand(bitRate));
     const qint32 sampleRate = m_context.winamp.SampleRate();
-    ShowReading(*m_widgets.srate, m_srateRight, sampleRate, readings::SampleRateBand(sampleRate));
+    ShowReading(*ui->srate, m_srateRight, sampleRate, readings::SampleRateBand(sampleRate));
     const qint32 channels = m_context.winamp.ChannelCount();
-    ShowReading(*m_widgets.channels, m_channelsRight, channels, readings::ChannelsBand(channels));
+    ShowReading(*ui->channels, m_channelsRight, channels, readings::ChannelsBand(channels));
 }

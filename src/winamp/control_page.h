@@ -1,35 +1,18 @@
 #pragma once
 
-#include <QObject>
+#include <QList>
+#include <QWidget>
 #include <functional>
+#include <memory>
 
 class CatalogueStore;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSlider;
-class QToolButton;
-class WebBrowser;
 class WinampLink;
+namespace Ui {
+class ControlPage;
+}
 namespace platform {
 class Shell;
 }
-
-// The controls the control page drives.
-struct ControlWidgets
-{
-    QToolButton* SpeedButton1; // play
-    QToolButton* SpeedButton2; // pause
-    QToolButton* SpeedButton3; // stop
-    QToolButton* SpeedButton4; // eject
-    QSlider* glosnosc;
-    QPushButton* Button8; // "Download another radio"
-    QLineEdit* aktnazwa;
-    QLineEdit* aktopis;
-    QLabel* brate;
-    QLabel* srate;
-    QLabel* channels;
-};
 
 // What the control page needs from the rest of the main window.
 struct ControlPageContext
@@ -37,7 +20,6 @@ struct ControlPageContext
     WinampLink& winamp;
     CatalogueStore& catalogue;
     platform::Shell& shell;
-    WebBrowser& browser;
     // Selects a page of the main window's notebook by caption.
     std::function<void(const QString& caption)> selectPage;
     QString browserPageCaption;
@@ -45,11 +27,16 @@ struct ControlPageContext
 
 // The "Winamp control" page: transport, volume, the readings and listening to
 // an installed station.
-class ControlPage final : public QObject
+class ControlPage final : public QWidget
 {
     Q_OBJECT
 public:
-    ControlPage(const ControlWidgets& widgets, ControlPageContext context, QObject* parent);
+    explicit ControlPage(ControlPageContext context, QWidget* parent = nullptr);
+    ~ControlPage() override;
+
+    Ui::ControlPage& form() { return *ui; }
+    // The page's controls in the order Tab visits them.
+    QList<QWidget*> TabStops() const;
 
     void SpeedButton1Click();
     void SpeedButton2Click();
@@ -64,16 +51,20 @@ public:
     // Shows a station's name and description in the page's two boxes.
     void ShowStation(const QString& name, const QString& description);
 
+Q_SIGNALS:
+    // "Download another radio" wants the browser page's current page reloaded.
+    void browserRefreshRequested();
+
 private:
     // Asks the player for bit rate, sample rate and channels, in that order,
     // and shows each in its band's colour.
     void RefreshReadings();
 
-    ControlWidgets m_widgets;
+    std::unique_ptr<Ui::ControlPage> ui;
     ControlPageContext m_context;
     // Right edges (x + width) of the reading labels as laid out; they stay put
     // whatever the texts become.
-    int m_brateRight;
-    int m_srateRight;
-    int m_channelsRight;
+    int m_brateRight = 0;
+    int m_srateRight = 0;
+    int m_channelsRight = 0;
 };

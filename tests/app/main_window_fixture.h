@@ -1,12 +1,18 @@
 #pragma once
 
+#include "browser_page.h"
+#include "control_page.h"
 #include "directory_site.h"
 #include "fake_notification_area.h"
 #include "fake_url_download.h"
 #include "fixed_paths.h"
+#include "installed_radios_page.h"
 #include "recording_shell.h"
 #include "recording_window_messages.h"
 #include "ttunely.h"
+#include "ui_browser_page.h"
+#include "ui_control_page.h"
+#include "ui_installed_radios_page.h"
 #include "ui_tunely.h"
 
 #include <QPair>
@@ -32,6 +38,9 @@ public:
 
     Ttunely& window() { return *m_window; }
     Ui::Ttunely& form() { return m_window->form(); }
+    Ui::BrowserPage& browserForm() { return m_window->browserPage().form(); }
+    Ui::InstalledRadiosPage& radiosForm() { return m_window->installedRadiosPage().form(); }
+    Ui::ControlPage& controlForm() { return m_window->controlPage().form(); }
 
     QTemporaryDir dir;
     FixedPaths paths;

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
@@ -45,17 +46,18 @@ private Q_SLOTS:
         f.WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")},
                           {QStringLiteral("Rock"), QString()}});
         Ui::Ttunely& ui = f.form();
+        QListWidget* list = f.radiosForm().list;
         QCOMPARE(ui.wersja->text(), QStringLiteral("Loading program files..."));
-        QCOMPARE(ui.list->count(), 0);
+        QCOMPARE(list->count(), 0);
         QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
         QVERIFY(f.window().timer()->isActive());
         QCOMPARE(f.window().timer()->interval(), 3000);
 
         QVERIFY(f.ShowAndRunFirstIdlePass());
         QCOMPARE(ui.wersja->text(), QStringLiteral("1.2"));
-        QCOMPARE(ui.list->count(), 2);
-        QCOMPARE(ui.list->item(0)->text(), QStringLiteral("0) Jazz - Smooth"));
-        QCOMPARE(ui.list->item(1)->text(), QStringLiteral("1) Rock - "));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("0) Jazz - Smooth"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("1) Rock - "));
         QVERIFY(f.window().splash() && f.window().splash()->isVisible());
         QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
         QVERIFY(f.messages.Lookups() >= 1);
@@ -76,7 +78,7 @@ private Q_SLOTS:
         int ticks = 0;
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         QVERIFY(IdlePassesWhile([&] { return ticks < 10; }) >= 5);
-        QCOMPARE(f.form().list->count(), 1);
+        QCOMPARE(f.radiosForm().list->count(), 1);
         QCOMPARE(f.window().splash(), splash);
     }
 
@@ -117,14 +119,15 @@ private Q_SLOTS:
         Ui::Ttunely& ui = f.form();
         f.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.window()));
-        ui.Button8->setFocus();
-        QTRY_VERIFY(ui.Button8->hasFocus());
+        QPushButton* download = f.controlForm().Button8;
+        download->setFocus();
+        QTRY_VERIFY(download->hasFocus());
 
         f.window().SelectPage(QStringLiteral("INSTALLED RADIOS"));
         QCOMPARE(ui.silnik->currentIndex(), 1);
         QVERIFY(ui.silnik->hasFocus());
-        QVERIFY(ui.radiosPage->isEnabled());
-        QVERIFY(!ui.controlPage->isEnabled());
+        QVERIFY(f.window().installedRadiosPage().isEnabled());
+        QVERIFY(!f.window().controlPage().isEnabled());
 
         f.window().SelectPage(QStringLiteral("No such page"));
         QCOMPARE(ui.silnik->currentIndex(), 1);
@@ -186,11 +189,11 @@ private Q_SLOTS:
         const auto* stack = ui.silnik->findChild<QStackedWidget*>();
         QCOMPARE(stack->geometry(), QRect(4, 24, 645, 277));
         QCOMPARE(ui.wersja->font().pixelSize(), 11);
-        QCOMPARE(ui.Label4->font().pixelSize(), 19);
-        QVERIFY(ui.Label4->font().bold());
+        QCOMPARE(f.controlForm().Label4->font().pixelSize(), 19);
+        QVERIFY(f.controlForm().Label4->font().bold());
         QCOMPARE(ui.wersja->geometry().right() + 1, 673);
         QVERIFY(ui.wersja->alignment() & Qt::AlignRight);
-        QVERIFY(!ui.Button10->isEnabled());
+        QVERIFY(!f.radiosForm().Button10->isEnabled());
         QVERIFY(!ui.startup->isVisible());
     }
 

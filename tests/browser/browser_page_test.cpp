@@ -6,6 +6,7 @@
 #include "message_box_catcher.h"
 #include "test_main.h"
 #include "tnowyurl.h"
+#include "ui_browser_page.h"
 #include "ui_nowyurl.h"
 
 #include <QFile>
@@ -53,25 +54,26 @@ void BrowserPageTest::init()
     m_owner = std::make_unique<QWidget>();
     m_browser = std::make_unique<FakeWebBrowser>();
     m_download = std::make_unique<FakeUrlDownload>();
-    for (QPushButton*& button : m_buttons)
-        button = new QPushButton(m_owner.get());
     m_installs = 0;
     m_installedBody.clear();
     DirectorySite site;
     site.homePage = QStringLiteral("http://dir.localhost");
     site.listingPage = QStringLiteral("http://dir.localhost/directory");
     const QString temporary = m_dir.filePath(QStringLiteral("temp.pls"));
-    m_page = new BrowserPage(
-        BrowserWidgets{m_buttons[0], m_buttons[1], m_buttons[2], m_buttons[3], m_buttons[4]},
-        BrowserPageContext{*m_browser, site, *m_download, temporary,
-                           [this, temporary] {
-                               ++m_installs;
-                               m_holdsAtInstall = m_browser->holds;
-                               QFile file(temporary);
-                               if (file.open(QIODevice::ReadOnly))
-                                   m_installedBody = file.readAll();
-                           },
-                           m_owner.get()});
+    m_page = new BrowserPage(BrowserPageContext{site, *m_download, temporary, m_browser.get()},
+                             m_owner.get());
+    connect(m_page, &BrowserPage::playlistCaptured, this, [this, temporary] {
+        ++m_installs;
+        m_holdsAtInstall = m_browser->holds;
+        QFile file(temporary);
+        if (file.open(QIODevice::ReadOnly))
+            m_installedBody = file.readAll();
+    });
+    Ui::BrowserPage& form = m_page->form();
+    // Refresh, GoBack, GoTo, Start, Top 20.
+    const QList<QPushButton*> buttons{form.Button1, form.Button2, form.Button3, form.Button9,
+                                      form.Button12};
+    std::copy(buttons.begin(), buttons.end(), m_buttons);
     m_owner->show();
 }
 

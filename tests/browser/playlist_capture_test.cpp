@@ -83,21 +83,19 @@ void PlaylistCaptureTest::init()
     platform::DownloadLimits limits;
     limits.stallTimeoutMs = 5000;
     m_download = std::make_unique<platform::NetworkUrlDownload>(limits, m_progress.get());
-    QPushButton* buttons[5];
-    for (QPushButton*& button : buttons)
-        button = new QPushButton(m_owner.get());
     DirectorySite site;
     site.homePage = m_server->url(QStringLiteral("/"));
     site.listingPage = m_server->url(QStringLiteral("/directory"));
-    new BrowserPage(BrowserWidgets{buttons[0], buttons[1], buttons[2], buttons[3], buttons[4]},
-                    BrowserPageContext{*m_browser, site, *m_download, m_temporary,
-                                       [this] {
-                                           ++m_installs;
-                                           QFile file(m_temporary);
-                                           if (file.open(QIODevice::ReadOnly))
-                                               m_offered = file.readAll();
-                                       },
-                                       m_owner.get()});
+    auto* page = new BrowserPage(BrowserPageContext{site, *m_download, m_temporary, m_browser},
+                                 m_owner.get());
+    // The test drives its own, larger browser; the page's own control stays out of sight.
+    page->hide();
+    connect(page, &BrowserPage::playlistCaptured, this, [this] {
+        ++m_installs;
+        QFile file(m_temporary);
+        if (file.open(QIODevice::ReadOnly))
+            m_offered = file.readAll();
+    });
     // Watch the addresses without taking the event from the page.
     auto capture = m_browser->OnBeforeNavigate2;
     m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, bool& cancel) {

@@ -54,7 +54,7 @@ bool EditDescription(MainWindowFixture& f, const std::function<void(Tnowyopis&)>
         action(*dialog);
     });
     driver.start();
-    QTest::mouseClick(f.form().Button6, Qt::LeftButton);
+    QTest::mouseClick(f.radiosForm().Button6, Qt::LeftButton);
     return seen;
 }
 
@@ -72,7 +72,7 @@ private Q_SLOTS:
                                    {QStringLiteral("Pop"), QStringLiteral("Charts")}});
         QVERIFY(m_fixture->ShowAndRunFirstIdlePass());
         m_fixture->window().SelectPage(QStringLiteral("Installed radios"));
-        QCOMPARE(m_fixture->form().list->count(), 3);
+        QCOMPARE(m_fixture->radiosForm().list->count(), 3);
     }
     void cleanup() { m_fixture.reset(); }
 
@@ -82,16 +82,16 @@ private Q_SLOTS:
         MainWindowFixture& f = *m_fixture;
         f.window().catalogue().SetStationDescription(1, QStringLiteral("Changed"));
         const QByteArray before = ReadBytes(f.paths.catalogueFile);
-        f.form().list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        f.radiosForm().list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
 
         MessageBoxCatcher boxes;
-        QTest::mouseClick(f.form().Button5, Qt::LeftButton);
+        QTest::mouseClick(f.radiosForm().Button5, Qt::LeftButton);
         QCOMPARE(boxes.texts(),
                  QStringList{"Select a radio from the list by clicking on its name."});
         QCOMPARE(boxes.boxes().first().title, QStringLiteral("Wavedock"));
         QCOMPARE(boxes.boxes().first().icon, QMessageBox::NoIcon);
         QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
-        QCOMPARE(Rows(*f.form().list),
+        QCOMPARE(Rows(*f.radiosForm().list),
                  (QStringList{"0) Jazz - Smooth", "1) Rock - Changed", "2) Pop - Charts"}));
     }
 
@@ -102,21 +102,21 @@ private Q_SLOTS:
         MainWindowFixture& f = *m_fixture;
         const QByteArray rockPlaylist = ReadBytes(f.paths.PlaylistFile(1));
         const QByteArray popPlaylist = ReadBytes(f.paths.PlaylistFile(2));
-        f.form().list->setCurrentRow(0);
+        f.radiosForm().list->setCurrentRow(0);
 
         MessageBoxCatcher boxes;
-        QTest::mouseClick(f.form().Button5, Qt::LeftButton);
+        QTest::mouseClick(f.radiosForm().Button5, Qt::LeftButton);
         QVERIFY(boxes.texts().isEmpty());
-        QCOMPARE(Rows(*f.form().list), (QStringList{"0) Rock - Loud", "1) Pop - Charts"}));
-        QVERIFY(f.form().list->selectedItems().isEmpty());
+        QCOMPARE(Rows(*f.radiosForm().list), (QStringList{"0) Rock - Loud", "1) Pop - Charts"}));
+        QVERIFY(f.radiosForm().list->selectedItems().isEmpty());
         QCOMPARE(ReadBytes(f.paths.PlaylistFile(0)), rockPlaylist);
         QCOMPARE(ReadBytes(f.paths.PlaylistFile(1)), popPlaylist);
         QVERIFY(!QFile::exists(f.paths.PlaylistFile(2)));
 
         // The last row goes without touching the others.
-        f.form().list->setCurrentRow(1);
-        QTest::mouseClick(f.form().Button5, Qt::LeftButton);
-        QCOMPARE(Rows(*f.form().list), QStringList{"0) Rock - Loud"});
+        f.radiosForm().list->setCurrentRow(1);
+        QTest::mouseClick(f.radiosForm().Button5, Qt::LeftButton);
+        QCOMPARE(Rows(*f.radiosForm().list), QStringList{"0) Rock - Loud"});
         QCOMPARE(ReadBytes(f.paths.PlaylistFile(0)), rockPlaylist);
         QVERIFY(!QFile::exists(f.paths.PlaylistFile(1)));
     }
@@ -136,7 +136,7 @@ private Q_SLOTS:
     void okStoresDescriptionShownAfterRefresh()
     {
         MainWindowFixture& f = *m_fixture;
-        f.form().list->setCurrentRow(1);
+        f.radiosForm().list->setCurrentRow(1);
         QPointer<Tnowyopis> opened;
         const bool seen = EditDescription(f, [&](Tnowyopis& dialog) {
             opened = &dialog;
@@ -152,10 +152,10 @@ private Q_SLOTS:
         QVERIFY(seen);
         QVERIFY(!opened); // destroyed once closed
         QCOMPARE(f.window().catalogue().StationDescription(1), QStringLiteral("Fresh"));
-        QCOMPARE(f.form().list->item(1)->text(), QStringLiteral("1) Rock - Loud"));
+        QCOMPARE(f.radiosForm().list->item(1)->text(), QStringLiteral("1) Rock - Loud"));
 
-        QTest::mouseClick(f.form().Button11, Qt::LeftButton);
-        QCOMPARE(Rows(*f.form().list),
+        QTest::mouseClick(f.radiosForm().Button11, Qt::LeftButton);
+        QCOMPARE(Rows(*f.radiosForm().list),
                  (QStringList{"0) Jazz - Smooth", "1) Rock - Fresh", "2) Pop - Charts"}));
     }
 
@@ -163,12 +163,12 @@ private Q_SLOTS:
     void okWithEmptyDescription()
     {
         MainWindowFixture& f = *m_fixture;
-        f.form().list->setCurrentRow(0);
+        f.radiosForm().list->setCurrentRow(0);
         QVERIFY(EditDescription(f, [](Tnowyopis& dialog) {
             QTest::mouseClick(dialog.form().Button1, Qt::LeftButton);
         }));
-        QTest::mouseClick(f.form().Button11, Qt::LeftButton);
-        QCOMPARE(f.form().list->item(0)->text(), QStringLiteral("0) Jazz - "));
+        QTest::mouseClick(f.radiosForm().Button11, Qt::LeftButton);
+        QCOMPARE(f.radiosForm().list->item(0)->text(), QStringLiteral("0) Jazz - "));
     }
 
     // Cancel and the title-bar close box leave the catalogue as it was.
@@ -176,7 +176,7 @@ private Q_SLOTS:
     {
         MainWindowFixture& f = *m_fixture;
         const QByteArray before = ReadBytes(f.paths.catalogueFile);
-        f.form().list->setCurrentRow(2);
+        f.radiosForm().list->setCurrentRow(2);
         QVERIFY(EditDescription(f, [](Tnowyopis& dialog) {
             QTest::keyClicks(dialog.form().nopis, QStringLiteral("Lost"));
             QTest::mouseClick(dialog.form().Button2, Qt::LeftButton);
@@ -195,7 +195,7 @@ private Q_SLOTS:
     {
         MainWindowFixture& f = *m_fixture;
         const QByteArray before = ReadBytes(f.paths.catalogueFile);
-        f.form().list->setCurrentRow(1);
+        f.radiosForm().list->setCurrentRow(1);
         MessageBoxCatcher boxes;
         QVERIFY(EditDescription(f, [&](Tnowyopis& dialog) {
             QTest::keyClicks(dialog.form().nopis, QStringLiteral("Kept"));

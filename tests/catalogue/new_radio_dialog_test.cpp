@@ -141,13 +141,14 @@ private Q_SLOTS:
         QTest::mouseClick(m_dialog->form().Button2, Qt::LeftButton);
         QCOMPARE(f.shell.files(), QStringList{f.paths.temporaryPlaylist});
         QCOMPARE(f.shell.requests.first().show, platform::ShowCommand::Minimize);
-        QCOMPARE(f.form().aktnazwa->text(), QStringLiteral("Temporary radio"));
-        QCOMPARE(f.form().aktopis->text(), QStringLiteral("Unknown, not installed station."));
+        QCOMPARE(f.controlForm().aktnazwa->text(), QStringLiteral("Temporary radio"));
+        QCOMPARE(f.controlForm().aktopis->text(),
+                 QStringLiteral("Unknown, not installed station."));
         QVERIFY(!m_dialog->isVisible());
         QCOMPARE(f.form().silnik->ActivePage(), QStringLiteral("Installed radios"));
         QCOMPARE(ReadBytes(f.paths.catalogueFile), before);
         QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
-        QCOMPARE(f.form().list->count(), 1);
+        QCOMPARE(f.radiosForm().list->count(), 1);
     }
 
     // Enter presses no button and Escape does not close; the close box closes

@@ -14,6 +14,8 @@
 #include "test_files.h"
 #include "test_main.h"
 #include "ttunely.h"
+#include "ui_control_page.h"
+#include "ui_installed_radios_page.h"
 #include "ui_tunely.h"
 #include "winamp_link.h"
 #include "xdg_shell.h"
@@ -71,10 +73,11 @@ private:
         return paths;
     }
 
-    static bool ShowsFigures(const Ui::Ttunely& ui)
+    static bool ShowsFigures(const Ui::ControlPage& control)
     {
-        return ui.brate->text() == QLatin1String("128") &&
-               ui.srate->text() == QLatin1String("44") && ui.channels->text() == QLatin1String("2");
+        return control.brate->text() == QLatin1String("128") &&
+               control.srate->text() == QLatin1String("44") &&
+               control.channels->text() == QLatin1String("2");
     }
 
     // True once the player's volume has read `wanted` for a whole second: a
@@ -143,14 +146,17 @@ private Q_SLOTS:
         Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
                                           messages, download, notificationArea});
         Ui::Ttunely& ui = window.form();
+        Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();
+        Ui::ControlPage& control = window.controlPage().form();
         window.show();
         QVERIFY(RunLoopUntil([&] { return window.winamp().Found(); }, 20000));
         ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-        ui.list->item(0)->setSelected(true);
-        QTest::mouseClick(ui.wybraneradiobtn, Qt::LeftButton);
-        QVERIFY2(RunLoopUntil([&] { return ShowsFigures(ui); }, 30000),
-                 qPrintable(ui.brate->text() + ' ' + ui.srate->text() + ' ' + ui.channels->text()));
-        for (const QLabel* label : {ui.brate, ui.srate, ui.channels})
+        radios.list->item(0)->setSelected(true);
+        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
+        QVERIFY2(RunLoopUntil([&] { return ShowsFigures(control); }, 30000),
+                 qPrintable(control.brate->text() + ' ' + control.srate->text() + ' ' +
+                            control.channels->text()));
+        for (const QLabel* label : {control.brate, control.srate, control.channels})
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 128, 0));
 
         // Without the player's word, the playlist the shell was handed says
@@ -191,44 +197,46 @@ private Q_SLOTS:
         Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
                                           messages, download, notificationArea});
         Ui::Ttunely& ui = window.form();
+        Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();
+        Ui::ControlPage& control = window.controlPage().form();
         window.show();
         QVERIFY(RunLoopUntil([&] { return !ui.startup->isChecked() && window.winamp().Found(); },
                              20000));
-        QCOMPARE(ui.list->count(), 1);
+        QCOMPARE(radios.list->count(), 1);
 
         ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-        ui.list->item(0)->setSelected(true);
-        QTest::mouseClick(ui.wybraneradiobtn, Qt::LeftButton);
+        radios.list->item(0)->setSelected(true);
+        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
         QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
-        QCOMPARE(ui.aktnazwa->text(), QStringLiteral("Loopback FM"));
-        QCOMPARE(ui.aktopis->text(), QStringLiteral("A tone"));
+        QCOMPARE(control.aktnazwa->text(), QStringLiteral("Loopback FM"));
+        QCOMPARE(control.aktopis->text(), QStringLiteral("A tone"));
 
         // The window's own 3 s timer brings the figures in once the stream plays.
-        const bool figures = RunLoopUntil([&] { return ShowsFigures(ui); }, 60000);
-        QVERIFY2(figures, qPrintable(ui.brate->text() + ' ' + ui.srate->text() + ' ' +
-                                     ui.channels->text() + " status " + Status()));
-        for (const QLabel* label : {ui.brate, ui.srate, ui.channels})
+        const bool figures = RunLoopUntil([&] { return ShowsFigures(control); }, 60000);
+        QVERIFY2(figures, qPrintable(control.brate->text() + ' ' + control.srate->text() + ' ' +
+                                     control.channels->text() + " status " + Status()));
+        for (const QLabel* label : {control.brate, control.srate, control.channels})
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 128, 0));
         const QByteArray shots = qgetenv("WAVEDOCK_SHOTS_DIR");
         if (!shots.isEmpty())
             window.grab().save(QString::fromLocal8Bit(shots) + "/control-readings.png");
 
-        QTest::mouseClick(ui.SpeedButton2, Qt::LeftButton);
+        QTest::mouseClick(control.SpeedButton2, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Paused"), 10000);
-        QTest::mouseClick(ui.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(control.SpeedButton1, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Playing"), 10000);
 
         // Dragging the bar sets the player's volume, and it stays set.
         for (const int position : {51, 255}) {
             volumeRightSince_.invalidate();
-            ui.glosnosc->setSliderPosition(position);
+            control.glosnosc->setSliderPosition(position);
             QTRY_VERIFY_WITH_TIMEOUT(VolumeSettledAt(position / 255.0), 10000);
         }
 
-        QTest::mouseClick(ui.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(control.SpeedButton3, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Stopped"), 10000);
-        QVERIFY(RunLoopUntil([&] { return ui.brate->text() == QLatin1String("0"); }, 15000));
-        QCOMPARE(ui.brate->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QVERIFY(RunLoopUntil([&] { return control.brate->text() == QLatin1String("0"); }, 15000));
+        QCOMPARE(control.brate->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     }
 };
 

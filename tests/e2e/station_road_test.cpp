@@ -2,11 +2,14 @@
 // served on loopback, a followed playlist link, the new-radio dialog, the
 // installed list and "Listen to selected radio".
 #include "application.h"
+#include "browser_page.h"
+#include "control_page.h"
 #include "download_progress_dialog.h"
 #include "event_loop_wait.h"
 #include "fake_notification_area.h"
 #include "fixed_paths.h"
 #include "fixture_http_server.h"
+#include "installed_radios_page.h"
 #include "network_url_download.h"
 #include "recording_shell.h"
 #include "recording_window_messages.h"
@@ -15,6 +18,9 @@
 #include "tnoweradio.h"
 #include "ttunely.h"
 #include "twebbrowser.h"
+#include "ui_browser_page.h"
+#include "ui_control_page.h"
+#include "ui_installed_radios_page.h"
 #include "ui_noweradio.h"
 #include "ui_tunely.h"
 
@@ -57,7 +63,10 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     FakeNotificationArea notificationArea;
     Ttunely window(MainWindowServices{paths, site, shell, messages, download, notificationArea});
     Ui::Ttunely& ui = window.form();
-    auto* page = qobject_cast<QWebEnginePage*>(ui.browser->EnginePage());
+    Ui::BrowserPage& browser = window.browserPage().form();
+    Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();
+    Ui::ControlPage& control = window.controlPage().form();
+    auto* page = qobject_cast<QWebEnginePage*>(browser.browser->EnginePage());
 
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     window.show();
@@ -66,7 +75,7 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     QCOMPARE(page->url().path(), QStringLiteral("/"));
 
     ui.silnik->setActivePage(site.PageCaption());
-    QTest::mouseClick(ui.Button12, Qt::LeftButton); // Top 20
+    QTest::mouseClick(browser.Button12, Qt::LeftButton); // Top 20
     QVERIFY(RunLoopUntil([&] { return loaded.size() >= 2; }, kTimeoutMs));
     QCOMPARE(page->url().path(), QStringLiteral("/directory"));
     // Let the splash go and the page paint before the picture is taken.
@@ -95,10 +104,10 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     });
     answer.start(50);
     page->runJavaScript(QStringLiteral("document.querySelector('a#pls').click()"));
-    QVERIFY(RunLoopUntil([&] { return ui.list->count() == 1; }, kTimeoutMs));
+    QVERIFY(RunLoopUntil([&] { return radios.list->count() == 1; }, kTimeoutMs));
     answer.stop();
     QVERIFY(dialogSeen);
-    QCOMPARE(ui.list->item(0)->text(), QStringLiteral("0) Road Radio - All the way"));
+    QCOMPARE(radios.list->item(0)->text(), QStringLiteral("0) Road Radio - All the way"));
     QCOMPARE(page->url().path(), QStringLiteral("/directory"));
     QCOMPARE(ui.silnik->ActivePage(), site.PageCaption());
     QFile installed(paths.PlaylistFile(0));
@@ -106,12 +115,12 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     QVERIFY(installed.readAll().contains(kStream.toUtf8()));
 
     ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-    ui.list->setCurrentRow(0);
-    QTest::mouseClick(ui.wybraneradiobtn, Qt::LeftButton);
+    radios.list->setCurrentRow(0);
+    QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
     QCOMPARE(shell.files(), QStringList{paths.PlaylistFile(0)});
     QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
-    QCOMPARE(ui.aktnazwa->text(), QStringLiteral("Road Radio"));
-    QCOMPARE(ui.aktopis->text(), QStringLiteral("All the way"));
+    QCOMPARE(control.aktnazwa->text(), QStringLiteral("Road Radio"));
+    QCOMPARE(control.aktopis->text(), QStringLiteral("All the way"));
 }
 
 WAVEDOCK_TEST_MAIN(StationRoadTest)

@@ -10,6 +10,8 @@
 #include "recording_shell.h"
 #include "recording_window_messages.h"
 #include "test_main.h"
+#include "ui_control_page.h"
+#include "ui_installed_radios_page.h"
 #include "winamp_link.h"
 
 #include <QElapsedTimer>
@@ -36,36 +38,26 @@ const QColor kRed(255, 0, 0);
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 128, 0);
 
-// The control page on plain widgets with recording doubles around it.
+// The control page and the installed-radios page side by side, with recording
+// doubles around them.
 struct PageFixture
 {
     PageFixture()
-        : paths(FixedPaths::Under(dir.path())), catalogue(paths),
-          link(messages), widgets{new QToolButton(&form), new QToolButton(&form),
-                                  new QToolButton(&form), new QToolButton(&form),
-                                  new QSlider(&form),     new QPushButton(&form),
-                                  new QLineEdit(&form),   new QLineEdit(&form),
-                                  new QLabel(&form),      new QLabel(&form),
-                                  new QLabel(&form)},
-          list(new QListWidget(&form)), listen(new QPushButton(&form)),
-          radios(InstalledRadiosWidgets{list, listen, new QPushButton(&form),
-                                        new QPushButton(&form), new QPushButton(&form)},
-                 catalogue, &form)
+        : paths(FixedPaths::Under(dir.path())), catalogue(paths), link(messages),
+          page(new ControlPage(
+              ControlPageContext{link, catalogue, shell,
+                                 [this](const QString& caption) { pages << caption; },
+                                 QStringLiteral("Browser: example.org")},
+              &form)),
+          radios(new InstalledRadiosPage(catalogue, &form)), widgets(page->form()),
+          list(radios->form().list), listen(radios->form().wybraneradiobtn)
     {
-        // Laid out as on the main window before the page takes its edges.
-        widgets.glosnosc->setRange(0, 255);
-        widgets.brate->setGeometry(248, 40, 52, 13);
-        widgets.brate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        list->setGeometry(0, 100, 200, 120);
-        page = std::make_unique<ControlPage>(
-            widgets,
-            ControlPageContext{link, catalogue, shell, browser,
-                               [this](const QString& caption) { pages << caption; },
-                               QStringLiteral("Browser: example.org")},
-            nullptr);
+        radios->move(0, page->height());
+        form.resize(page->width(), page->height() + radios->height());
         // Wired as the main window wires them.
-        QObject::connect(&radios, &InstalledRadiosPage::listenRequested, page.get(),
-                         &ControlPage::Listen);
+        QObject::connect(radios, &InstalledRadiosPage::listenRequested, page, &ControlPage::Listen);
+        QObject::connect(page, &ControlPage::browserRefreshRequested,
+                         [this] { browser.Refresh(); });
         messages.SetWindow(kPlayer);
         link.LookUpWhileNotFound();
     }
@@ -98,11 +90,11 @@ struct PageFixture
     FakeWebBrowser browser;
     QStringList pages;
     QWidget form;
-    ControlWidgets widgets;
+    ControlPage* page;
+    InstalledRadiosPage* radios;
+    Ui::ControlPage& widgets;
     QListWidget* list;
     QPushButton* listen;
-    InstalledRadiosPage radios;
-    std::unique_ptr<ControlPage> page;
 };
 
 QList<Sent> ReadingsQueries(int refreshes)
@@ -269,7 +261,7 @@ private Q_SLOTS:
         f.WriteCatalogue({QStringLiteral("Jazz")});
         f.list->addItem(QStringLiteral("1) Gone - "));
         f.list->item(1)->setSelected(true);
-        f.radios.wybraneradiobtnClick();
+        f.radios->wybraneradiobtnClick();
         QCOMPARE(f.shell.files(), QStringList{f.paths.PlaylistFile(1)});
         QCOMPARE(f.widgets.aktnazwa->text(), QStringLiteral("Error"));
         QCOMPARE(f.widgets.aktopis->text(), QStringLiteral("Error."));
@@ -282,7 +274,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         MainWindowFixture f;
-        Ui::Ttunely& ui = f.form();
+        Ui::ControlPage& ui = f.controlForm();
         f.window().show();
         QCOMPARE(ui.brate->text(), QStringLiteral("Unknown"));
         QTRY_COMPARE_WITH_TIMEOUT(ui.channels->text(), QStringLiteral("0"), 6000);
