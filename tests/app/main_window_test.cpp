@@ -239,6 +239,28 @@ private Q_SLOTS:
         QVERIFY(QDir(f.dir.filePath(QStringLiteral("cache/wavedock"))).exists());
     }
 
+    // Tab runs through the pages in notebook order, then the window's buttons,
+    // although each page brings its own form.
+    void tabOrderCrossesThePages()
+    {
+        MainWindowFixture f;
+        QStringList order;
+        QWidget* widget = f.form().silnik;
+        do {
+            const QString name = widget->objectName();
+            const bool ours = !name.isEmpty() && !name.startsWith(QLatin1String("qt_")) &&
+                              !qobject_cast<QTabBar*>(widget->parentWidget());
+            if (ours && (widget->focusPolicy() & Qt::TabFocus))
+                order << name;
+            widget = widget->nextInFocusChain();
+        } while (widget != f.form().silnik);
+        QCOMPARE(order,
+                 QStringList({"silnik",   "Button1",  "Button2",         "Button3",  "Button9",
+                              "Button12", "list",     "wybraneradiobtn", "Button5",  "Button6",
+                              "Button10", "Button11", "glosnosc",        "aktnazwa", "aktopis",
+                              "Button8",  "startup",  "Button4",         "Button7",  "Button13"}));
+    }
+
     // Exit and the close box both end the message loop.
     void exitAndCloseBoxEndTheProgram()
     {
