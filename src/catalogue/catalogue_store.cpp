@@ -8,6 +8,7 @@
 #include "profile_file.h"
 
 #include <QFileInfo>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -99,14 +100,20 @@ QString CatalogueStore::UnreadableMessage() const
         .arg(m_paths.catalogueFile);
 }
 
-CatalogueStore::InstallResult CatalogueStore::InstallStation(const QString& name,
-                                                             const QString& description)
+std::unique_ptr<platform::FileLock> CatalogueStore::BeginChange() const
 {
-    const platform::FileLock lock(LockFile());
-    if (!lock.IsHeld()) {
+    auto lock = std::make_unique<platform::FileLock>(LockFile());
+    if (!lock->IsHeld()) {
         ThrowUnableToWrite(m_paths.catalogueFile);
     }
     FinishInterruptedChange();
+    return lock;
+}
+
+CatalogueStore::InstallResult CatalogueStore::InstallStation(const QString& name,
+                                                             const QString& description)
+{
+    const auto lock = BeginChange();
     const QByteArray before = ReadForChange();
     platform::ProfileDocument contents(before);
     std::optional<int> slot;
@@ -141,11 +148,7 @@ void CatalogueStore::DeleteStation(int slot)
     if (!IsSlot(slot)) {
         return; // no station there; a wrong number must not shift the others
     }
-    const platform::FileLock lock(LockFile());
-    if (!lock.IsHeld()) {
-        ThrowUnableToWrite(m_paths.catalogueFile);
-    }
-    FinishInterruptedChange();
+    const auto lock = BeginChange();
     const QByteArray before = ReadForChange();
     platform::ProfileDocument contents(before);
     // Each later slot moves down one; the last slot has no follower.
@@ -216,11 +219,7 @@ void CatalogueStore::SetStationDescription(int slot, const QString& description)
     if (!IsSlot(slot)) {
         return;
     }
-    const platform::FileLock lock(LockFile());
-    if (!lock.IsHeld()) {
-        ThrowUnableToWrite(m_paths.catalogueFile);
-    }
-    FinishInterruptedChange();
+    const auto lock = BeginChange();
     const QByteArray before = ReadForChange();
     platform::ProfileDocument contents(before);
     contents.WriteString(Section(slot), kDescription, description);

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+
+namespace platform {
+class FileLock;
+}
 
 inline constexpr char kInstallFailedMessage[] = "Error while installing file. Please try again.";
 
@@ -74,6 +79,9 @@ private:
     QString LockFile() const;
     QString JournalFile() const;
     QString StagedPlaylist(int slot) const;
+    // Takes the writers' lock and completes or undoes a change a crash cut
+    // short; throws when the lock cannot be had.
+    std::unique_ptr<platform::FileLock> BeginChange() const;
     QByteArray ReadForChange() const;
     void WriteCatalogue(const QByteArray& before, const QByteArray& after) const;
     bool Stage(const QString& playlist, const QString& staged) const;
