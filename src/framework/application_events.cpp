@@ -4,6 +4,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QStyleHints>
@@ -127,8 +128,12 @@ bool Application::RaiseDeliveryEvents(QObject* receiver, QEvent* event)
             Q_EMIT desktopSettingsChanged();
         break;
     case QEvent::KeyPress:
+        // Key presses reach the focused control, or the active window when none
+        // has focus; other receivers (windows of their own, some half torn
+        // down) are compared, never called.
         if (const ShortCutEvent handler = m_events.OnShortCut;
-            handler && receiver->isWidgetType()) {
+            handler &&
+            (receiver == QApplication::focusWidget() || receiver == QApplication::activeWindow())) {
             bool handled = false;
             handler(static_cast<QKeyEvent*>(event), handled);
             return handled;
