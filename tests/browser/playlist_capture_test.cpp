@@ -173,8 +173,14 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
         QCOMPARE(currentPath(), QStringLiteral("/directory"));
         QCOMPARE(page()->title(), QStringLiteral("Directory"));
     } else {
+        // The link's own load must end before the directory is asked for again,
+        // or the two would race for the page.
+        bool ended = false;
+        const auto connection =
+            connect(page(), &QWebEnginePage::loadFinished, this, [&] { ended = true; });
+        const auto disconnectAtEnd = qScopeGuard([&] { disconnect(connection); });
         click(id);
-        QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target); }, kTimeoutMs));
+        QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target) && ended; }, kTimeoutMs));
         // A capture would have started by the time another page has loaded.
         loadDirectory();
         QCOMPARE(m_installs, 0);

@@ -1,6 +1,7 @@
 #include "audacious_fixture.h"
 
 #include "end_process.h"
+#include "event_loop_wait.h"
 #include "test_files.h"
 
 #include <QDBusConnectionInterface>
@@ -94,7 +95,20 @@ bool AudaciousFixture::Enqueue(const QDBusConnection& bus, const QString& url)
         QStringLiteral("org.atheme.audacious"), QStringLiteral("/org/atheme/audacious"),
         QStringLiteral("org.atheme.audacious"), QStringLiteral("AddUrl"));
     add << url;
-    return bus.call(add).type() == QDBusMessage::ReplyMessage;
+    if (bus.call(add).type() != QDBusMessage::ReplyMessage)
+        return false;
+    // Audacious adds in the background: a play sent before the entry is there
+    // finds an empty playlist and stays stopped.
+    const QDBusMessage length = QDBusMessage::createMethodCall(
+        QStringLiteral("org.atheme.audacious"), QStringLiteral("/org/atheme/audacious"),
+        QStringLiteral("org.atheme.audacious"), QStringLiteral("Length"));
+    return RunLoopUntil(
+        [&] {
+            const QDBusMessage reply = bus.call(length);
+            return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+                   reply.arguments().constFirst().toInt() > 0;
+        },
+        10000);
 }
 
 QByteArray MakeToneMp3(const QString& folder)
