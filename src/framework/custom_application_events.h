@@ -6,8 +6,9 @@
 
 // A component that receives the application's events: it registers with the
 // application's multicaster when made and leaves it when destroyed. Each of its
-// handlers is reached through the multicaster, newest component first.
-class TCustomApplicationEvents : public QObject
+// handlers (the same slots the application has) is reached through the
+// multicaster, newest component first.
+class TCustomApplicationEvents : public QObject, public ApplicationEventSlots
 {
     Q_OBJECT
 public:
@@ -17,18 +18,4 @@ public:
 
     // Stops the event being dispatched to older components.
     void CancelDispatch();
-
-    ActionEvent OnActionExecute;
-    ActionEvent OnActionUpdate;
-    NotifyEvent OnActivate;
-    NotifyEvent OnDeactivate;
-    ExceptionEvent OnException;
-    IdleEventHandler OnIdle;
-    HelpEvent OnHelp;
-    NotifyEvent OnHint;
-    MessageEvent OnMessage;
-    NotifyEvent OnMinimize;
-    NotifyEvent OnRestore;
-    ShowHintEvent OnShowHint;
-    ShortCutEvent OnShortCut;
 };
