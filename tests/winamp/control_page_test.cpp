@@ -278,7 +278,8 @@ private Q_SLOTS:
         f.window().show();
         QCOMPARE(ui.brate->text(), QStringLiteral("Unknown"));
         QTRY_COMPARE_WITH_TIMEOUT(ui.channels->text(), QStringLiteral("0"), 6000);
-        QVERIFY2(clock.elapsed() >= 2900, qPrintable(QString::number(clock.elapsed())));
+        // A coarse timer may fire up to 5% early.
+        QVERIFY2(clock.elapsed() >= 2850, qPrintable(QString::number(clock.elapsed())));
         for (const QLabel* label : {ui.brate, ui.srate, ui.channels}) {
             QCOMPARE(label->text(), QStringLiteral("0"));
             QCOMPARE(TextColour(label), kRed);
