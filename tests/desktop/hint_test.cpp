@@ -88,7 +88,8 @@ private Q_SLOTS:
         QTest::mouseMove(first, first->rect().center());
         QTRY_VERIFY(watch.shownAt >= 0);
         const qint64 pause = watch.shownAt - watch.movedAt;
-        QVERIFY2(pause >= 190 && pause <= 310,
+        // Qt's own pause would be 700 ms; a busy machine may add to ours.
+        QVERIFY2(pause >= 190 && pause <= 550,
                  qPrintable(QStringLiteral("shown after %1 ms").arg(pause)));
         QCOMPARE(QToolTip::text(), first->toolTip());
 

@@ -207,10 +207,10 @@ void UrlDownloadTest::hostileServersCostLittleTimeAndMemory_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("maxMs");
     // Error and redirect bodies are never read; the 404 body would take 10 s.
-    QTest::newRow("500, endless body") << "/endless?status=500" << int(DownloadHttpError) << 1500;
-    QTest::newRow("302, endless body") << "/endless?status=302" << int(DownloadOk) << 1500;
+    QTest::newRow("500, endless body") << "/endless?status=500" << int(DownloadHttpError) << 4000;
+    QTest::newRow("302, endless body") << "/endless?status=302" << int(DownloadOk) << 4000;
     QTest::newRow("404, 100 MB body")
-        << "/huge?status=404&bytes=100000000&pause=0.0065" << int(DownloadHttpError) << 1500;
+        << "/huge?status=404&bytes=100000000&pause=0.0065" << int(DownloadHttpError) << 4000;
     // One byte a second never stalls; the overall deadline (2 s here) ends it.
     QTest::newRow("1 byte/s") << "/drip" << int(DownloadTimedOut) << 5000;
 }
