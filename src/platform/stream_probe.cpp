@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace platform {
@@ -17,14 +18,73 @@ int LeadingNumber(const QByteArray& header)
     return ok && value > 0 ? value : 0;
 }
 
-std::optional<StreamFigures> FiguresFromHeaders(const QNetworkReply& reply)
+std::optional<StreamFigures> FiguresFromHeaders(const QByteArray& bitRate,
+                                                const QByteArray& sampleRate)
 {
     StreamFigures figures;
-    figures.bitRate = LeadingNumber(reply.rawHeader("icy-br")) * 1000;
-    figures.sampleRate = LeadingNumber(reply.rawHeader("icy-sr"));
+    figures.bitRate = LeadingNumber(bitRate) * 1000;
+    figures.sampleRate = LeadingNumber(sampleRate);
     if (figures.bitRate == 0 && figures.sampleRate == 0)
         return std::nullopt;
     return figures;
+}
+
+// The frames decide; the announced figures fill in what they cannot.
+std::optional<StreamFigures> Combined(const QByteArray& body,
+                                      const std::optional<StreamFigures>& announced)
+{
+    std::optional<StreamFigures> figures = FiguresFromFrames(body);
+    if (!figures)
+        return announced;
+    if (figures->bitRate == 0 && announced)
+        figures->bitRate = announced->bitRate;
+    return figures;
+}
+
+// Enough to decide is usually far less than the whole allowance; a bit rate
+// measured over pages needs a few of them first.
+bool EnoughRead(const QByteArray& body)
+{
+    const auto figures = FiguresFromFrames(body);
+    return figures && figures->bitRate > 0;
+}
+
+// The server took the connection but did not speak HTTP as Qt knows it: a
+// SHOUTcast v1 server answers "ICY 200 OK", which Qt's client drops.
+bool AnsweredOutsideHttp(const QNetworkReply& reply, const QUrl& url, const QByteArray& bytes)
+{
+    const auto error = reply.error();
+    return url.scheme() == QLatin1String("http") && bytes.isEmpty() &&
+           !reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() &&
+           (error == QNetworkReply::RemoteHostClosedError ||
+            error == QNetworkReply::ProtocolFailure);
+}
+
+// The header value of `name` in a bare answer's header block, or empty.
+QByteArray HeaderValue(const QList<QByteArray>& lines, const QByteArray& name)
+{
+    for (const QByteArray& line : lines) {
+        const int colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
+// The figures in a bare answer: its status line, headers and first bytes.
+std::optional<StreamFigures> FiguresFromBareAnswer(const QByteArray& answer)
+{
+    const int end = answer.indexOf("\r\n\r\n");
+    if (end < 0)
+        return std::nullopt;
+    const QList<QByteArray> lines = answer.left(end).split('\n');
+    const QList<QByteArray> status = lines.value(0).trimmed().split(' ');
+    const bool ok = status.size() >= 2 && status.at(1) == "200" &&
+                    (status.at(0) == "ICY" || status.at(0).startsWith("HTTP/"));
+    if (!ok)
+        return std::nullopt;
+    return Combined(answer.mid(end + 4),
+                    FiguresFromHeaders(HeaderValue(lines, "icy-br"), HeaderValue(lines, "icy-sr")));
 }
 
 } // namespace
@@ -34,7 +94,13 @@ StreamProbe::StreamProbe(Limits limits, QObject* parent)
 {
 }
 
-StreamProbe::~StreamProbe() = default;
+StreamProbe::~StreamProbe()
+{
+    // Replies ended as the manager goes must not call back into a probe that
+    // is half gone. Sockets are children: their connections go before they do.
+    for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>())
+        reply->disconnect(this);
+}
 
 std::optional<StreamFigures> StreamProbe::Figures(const QUrl& url)
 {
@@ -79,11 +145,7 @@ void StreamProbe::Start(const QUrl& url)
     deadline->start(limits_.timeout);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, url, bytes] {
         bytes->append(reply->read(limits_.maxBytes - bytes->size()));
-        // Enough to decide is usually far less than the whole allowance; a
-        // bit rate measured over pages needs a few of them first.
-        const bool full = bytes->size() >= limits_.maxBytes;
-        const auto figures = full ? std::nullopt : FiguresFromFrames(*bytes);
-        if (full || (figures && figures->bitRate > 0))
+        if (bytes->size() >= limits_.maxBytes || EnoughRead(*bytes))
             Finish(reply, url, *bytes);
     });
     connect(reply, &QNetworkReply::finished, this,
@@ -95,15 +157,61 @@ void StreamProbe::Finish(QNetworkReply* reply, const QUrl& url, const QByteArray
     if (reply->property("done").toBool())
         return;
     reply->setProperty("done", true);
-    std::optional<StreamFigures> figures = FiguresFromFrames(bytes);
-    const std::optional<StreamFigures> announced = FiguresFromHeaders(*reply);
-    if (!figures)
-        figures = announced;
-    else if (figures->bitRate == 0 && announced)
-        figures->bitRate = announced->bitRate;
+    const bool askBare = AnsweredOutsideHttp(*reply, url, bytes);
+    const auto figures = Combined(
+        bytes, FiguresFromHeaders(reply->rawHeader("icy-br"), reply->rawHeader("icy-sr")));
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
+    if (askBare && results_.contains(url))
+        StartBare(url, reply->url());
+    else
+        Record(url, figures);
+}
+
+void StreamProbe::StartBare(const QUrl& url, const QUrl& server)
+{
+    // The socket, its timer and what it read end together.
+    auto* socket = new QTcpSocket(this);
+    socket->setReadBufferSize(limits_.maxBytes);
+    auto bytes = std::make_shared<QByteArray>();
+    auto done = std::make_shared<bool>(false);
+    const auto finish = [this, socket, url, bytes, done] {
+        if (*done)
+            return;
+        *done = true;
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+        Record(url, FiguresFromBareAnswer(*bytes));
+    };
+    auto* deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, finish);
+    deadline->start(limits_.timeout);
+    connect(socket, &QTcpSocket::connected, this, [socket, server] {
+        QByteArray host = server.host(QUrl::FullyEncoded).toUtf8();
+        if (server.port() != -1)
+            host += ':' + QByteArray::number(server.port());
+        const QByteArray target = server.path(QUrl::FullyEncoded).toUtf8();
+        const QByteArray query =
+            server.hasQuery() ? '?' + server.query(QUrl::FullyEncoded).toUtf8() : QByteArray();
+        socket->write("GET " + (target.isEmpty() ? QByteArray("/") : target) + query +
+                      " HTTP/1.0\r\nHost: " + host + "\r\nIcy-MetaData: 0\r\n\r\n");
+    });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, bytes, finish] {
+        bytes->append(socket->read(limits_.maxBytes - bytes->size()));
+        const int end = bytes->indexOf("\r\n\r\n");
+        if (bytes->size() >= limits_.maxBytes || (end >= 0 && EnoughRead(bytes->mid(end + 4))))
+            finish();
+    });
+    connect(socket, &QTcpSocket::disconnected, this, finish);
+    connect(socket, &QTcpSocket::errorOccurred, this, finish);
+    socket->connectToHost(server.host(), quint16(server.port(80)));
+}
+
+void StreamProbe::Record(const QUrl& url, const std::optional<StreamFigures>& figures)
+{
     const auto result = results_.find(url);
     if (result == results_.end())
         return;

@@ -30,7 +30,9 @@ struct StreamProbeLimits
 // ICY metadata mixed in; the frames decide (see FiguresFromFrames), and the
 // server's "icy-br" and "icy-sr" headers only when the frames cannot. The
 // result is kept per address; an address that gave nothing is tried again
-// after `retryAfter`.
+// after `retryAfter`. A plain-http server that answers as SHOUTcast v1 does
+// ("ICY 200 OK", refused by Qt's client) is asked again over a bare socket,
+// within the same limits.
 class StreamProbe final : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,10 @@ private:
 
     void Start(const QUrl& url);
     void Finish(QNetworkReply* reply, const QUrl& url, const QByteArray& bytes);
+    // Asks the plain-http server that answered for `url` once more over a
+    // bare socket, for answers Qt's HTTP client refuses ("ICY 200 OK").
+    void StartBare(const QUrl& url, const QUrl& server);
+    void Record(const QUrl& url, const std::optional<StreamFigures>& figures);
     bool MakeRoom();
 
     Limits limits_;
