@@ -61,16 +61,27 @@ QByteArray FolderOf(const QByteArray& path)
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
+// A fresh hidden name beside the target: ".<name>.<random>.tmp", the form
+// RemoveTemporaryFiles looks for.
+QByteArray TemporaryNameBeside(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + '.' +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+}
+
+bool IsRegularFile(const QByteArray& path)
+{
+    struct stat existing;
+    return ::stat(path.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+}
+
 // Opens a new, unique hidden file beside the target. The creation mode lets the
 // umask decide the permissions of a file that did not exist before.
 int CreateTemporaryBeside(const QByteArray& target, QByteArray* temporaryPath)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
-    const QByteArray name = target.mid(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporaryPath = folder + '.' + name + '.' +
-                         QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        *temporaryPath = TemporaryNameBeside(target);
         const int fd = ::open(temporaryPath->constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0 || errno != EEXIST) {
@@ -153,16 +164,13 @@ bool PlaceCopy(const QString& source, const QString& target)
 {
     const QByteArray from = Native(source);
     const QByteArray to = Native(target);
-    struct stat existing;
-    if (::stat(from.constData(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+    if (!IsRegularFile(from)) {
         return false;
     }
     // The new contents get a hidden name first, so `target` changes in one step.
     QByteArray temporary;
     for (int attempt = 0; attempt < 100 && temporary.isEmpty(); ++attempt) {
-        const QByteArray candidate =
-            FolderOf(to) + "/." + to.mid(to.lastIndexOf('/') + 1) + '.' +
-            QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        const QByteArray candidate = TemporaryNameBeside(to);
         if (::link(from.constData(), candidate.constData()) == 0) {
             temporary = candidate;
         } else if (errno != EEXIST) {
@@ -234,8 +242,7 @@ bool RenameFileByCopy(const QString& oldPath, const QString& newPath)
 {
     const QByteArray from = Native(oldPath);
     const QByteArray to = Native(newPath);
-    struct stat existing;
-    if (::stat(from.constData(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+    if (!IsRegularFile(from)) {
         return false;
     }
     const QByteArray temporary = CopyBeside(from, to);
