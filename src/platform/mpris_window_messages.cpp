@@ -29,6 +29,7 @@ const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString audaciousPath = QStringLiteral("/org/atheme/audacious");
 const QString infoKey = QStringLiteral("Info");
+// Calls that feed no reading: the desktop entry.
 constexpr int desktopEntryTimeoutMs = 5000;
 
 // The player is there but does not offer the interface.
@@ -76,7 +77,7 @@ struct MprisWindowMessages::Peer
 
 MprisWindowMessages::MprisWindowMessages(const QDBusConnection& bus, const PlayerCallTiming& timing,
                                          QObject* parent)
-    : QObject(parent), bus_(bus), timing_(timing), timeoutMs_(desktopEntryTimeoutMs),
+    : QObject(parent), bus_(bus), timing_(timing),
       preferredDesktopId_(PlaylistDefaultApplication()), probe_(std::make_unique<StreamProbe>())
 {
     // Watch first, then list once, so that no player slips between the two.
@@ -125,7 +126,7 @@ void MprisWindowMessages::AskDesktopEntry(const QString& busName, const QString&
     QDBusMessage get =
         QDBusMessage::createMethodCall(uniqueName, mprisPath, propertiesInterface, "Get");
     get << mprisNamespace << QStringLiteral("DesktopEntry");
-    auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(get, timeoutMs_), this);
+    auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(get, desktopEntryTimeoutMs), this);
     connect(watch, &QDBusPendingCallWatcher::finished, this, [this, busName, uniqueName, watch] {
         watch->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watch;

@@ -76,7 +76,6 @@ private:
 
     QDBusConnection bus_;
     PlayerCallTiming timing_;
-    int timeoutMs_; // calls that feed no reading: the desktop entry
     QString preferredDesktopId_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
     std::map<QString, Player> players_;    // by well-known name, so in alphabetical order
