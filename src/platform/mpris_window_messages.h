@@ -47,8 +47,6 @@ public:
     // Where the playlist last handed to the player is recorded: its first
     // address is probed when the player does not say what it plays.
     void SetLastOpenedPlaylist(const LastOpenedPlaylist* playlist) { playlist_ = playlist; }
-    // The probe that reads figures from streams (for tests to watch).
-    StreamProbe& Probe() { return *probe_; }
 
 private:
     struct Peer;
