@@ -211,7 +211,7 @@ void CatalogueStore::DeleteStation(int slot)
         throw;
     }
     Step();
-    FinishInterruptedChange();
+    CompleteChange(journal);
 }
 
 void CatalogueStore::SetStationDescription(int slot, const QString& description)
@@ -295,27 +295,41 @@ void CatalogueStore::FinishInterruptedChange() const
     const std::optional<CatalogueJournal> journal = CatalogueJournal::FromBytes(*bytes);
     const std::optional<QByteArray> catalogue = platform::ReadProfileBytes(m_paths.catalogueFile);
     if (journal && catalogue && journal->IsCommitted(*catalogue)) {
-        for (const int to : journal->moves) {
-            // A staged name that is gone was renamed before the crash.
-            const QString staged = StagedPlaylist(to);
-            if (!platform::ReplaceFile(staged, PlaylistFile(to)) && QFileInfo::exists(staged)) {
-                ThrowUnableToWrite(m_paths.radiosFolder);
-            }
-            Step();
-        }
-        for (const int to : journal->removals) {
-            if (!platform::RemoveFileIfPresent(PlaylistFile(to))) {
-                ThrowUnableToWrite(m_paths.radiosFolder);
-            }
-        }
-        Step();
-    } else if (journal) {
+        CompleteChange(*journal);
+        return;
+    }
+    if (journal) {
         for (const int to : journal->moves) {
             platform::RemoveFileIfPresent(StagedPlaylist(to));
         }
     } else {
         platform::RemoveTemporaryFiles(m_paths.radiosFolder);
     }
+    DropJournal();
+}
+
+// The playlist steps of a committed change, each one safe to repeat.
+void CatalogueStore::CompleteChange(const CatalogueJournal& journal) const
+{
+    for (const int to : journal.moves) {
+        // A staged name that is gone was renamed before the crash.
+        const QString staged = StagedPlaylist(to);
+        if (!platform::ReplaceFile(staged, PlaylistFile(to)) && QFileInfo::exists(staged)) {
+            ThrowUnableToWrite(m_paths.radiosFolder);
+        }
+        Step();
+    }
+    for (const int to : journal.removals) {
+        if (!platform::RemoveFileIfPresent(PlaylistFile(to))) {
+            ThrowUnableToWrite(m_paths.radiosFolder);
+        }
+    }
+    Step();
+    DropJournal();
+}
+
+void CatalogueStore::DropJournal() const
+{
     platform::SyncFolder(m_paths.radiosFolder);
     Step();
     platform::DeleteFile(JournalFile());

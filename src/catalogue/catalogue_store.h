@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+struct CatalogueJournal;
 namespace platform {
 class FileLock;
 }
@@ -86,6 +87,10 @@ private:
     void WriteCatalogue(const QByteArray& before, const QByteArray& after) const;
     bool Stage(const QString& playlist, const QString& staged) const;
     void FinishInterruptedChange() const;
+    // Does a committed deletion's playlist steps, then drops its journal.
+    void CompleteChange(const CatalogueJournal& journal) const;
+    // The playlist folder reaches the disk, then the journal goes.
+    void DropJournal() const;
     void Step() const;
     [[noreturn]] void ThrowUnableToWrite(const QString& path) const;
 
