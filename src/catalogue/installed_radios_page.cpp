@@ -12,12 +12,17 @@
 
 namespace {
 
-// The row the user picked, or -1. The current row alone is not a choice: a
-// list can have one without anything being selected.
-int SelectedRow(const QListWidget& list)
+// The row the user picked, or -1 once `message` has told them to pick one. The
+// current row alone is not a choice: a list can have one without anything
+// being selected.
+int SelectedRowOrTell(const QListWidget& list, const QString& message)
 {
     const QList<QListWidgetItem*> selected = list.selectedItems();
-    return selected.isEmpty() ? -1 : list.row(selected.first());
+    if (selected.isEmpty()) {
+        ShowMessage(message);
+        return -1;
+    }
+    return list.row(selected.first());
 }
 
 } // namespace
@@ -54,21 +59,19 @@ bool InstalledRadiosPage::eventFilter(QObject* watched, QEvent* event)
 void InstalledRadiosPage::Button5Click()
 {
     // The catalogue is dense, so the row is the slot.
-    const int row = SelectedRow(*ui->list);
-    if (row < 0)
-        ShowMessage(QStringLiteral("Select a radio from the list by clicking on its name."));
-    else
+    const int row = SelectedRowOrTell(
+        *ui->list, QStringLiteral("Select a radio from the list by clicking on its name."));
+    if (row >= 0)
         m_catalogue.DeleteStation(row);
     RefreshStationList(*ui->list, m_catalogue);
 }
 
 void InstalledRadiosPage::Button6Click()
 {
-    const int row = SelectedRow(*ui->list);
-    if (row < 0) {
-        ShowMessage(QStringLiteral("Please select a station to modify first."));
+    const int row =
+        SelectedRowOrTell(*ui->list, QStringLiteral("Please select a station to modify first."));
+    if (row < 0)
         return;
-    }
     // A fresh dialog each time, so nothing typed earlier survives. The row is
     // fixed now: the dialog is modal, the selection cannot change meanwhile.
     Tnowyopis dialog(window(), m_catalogue, row);
@@ -83,10 +86,8 @@ void InstalledRadiosPage::Button11Click()
 void InstalledRadiosPage::wybraneradiobtnClick()
 {
     // The catalogue keeps its slots contiguous from 0, so line i is slot i.
-    const int slot = SelectedRow(*ui->list);
-    if (slot < 0) {
-        ShowMessage(QStringLiteral("Click on an item from the list."));
-        return;
-    }
-    Q_EMIT listenRequested(slot);
+    const int slot =
+        SelectedRowOrTell(*ui->list, QStringLiteral("Click on an item from the list."));
+    if (slot >= 0)
+        Q_EMIT listenRequested(slot);
 }
