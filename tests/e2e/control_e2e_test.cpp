@@ -32,6 +32,34 @@ namespace {
 
 const QString kConnection = QStringLiteral("control-e2e");
 
+// The real main window, shown, on a catalogue, with the shell and player layer a test gives it.
+struct ShownWindow
+{
+    ShownWindow(const FixedPaths& paths, platform::Shell& shell, platform::WindowMessages& messages)
+        : window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
+                                    messages, download, notificationArea}),
+          ui(window.form()), radios(window.installedRadiosPage().form()),
+          control(window.controlPage().form())
+    {
+        window.show();
+    }
+
+    // Selects the first station on "Installed radios" and clicks "Listen to selected radio".
+    void ListenToFirstStation()
+    {
+        ui.silnik->setActivePage(QStringLiteral("Installed radios"));
+        radios.list->item(0)->setSelected(true);
+        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
+    }
+
+    FakeUrlDownload download;
+    FakeNotificationArea notificationArea;
+    Ttunely window;
+    Ui::Ttunely& ui;
+    Ui::InstalledRadiosPage& radios;
+    Ui::ControlPage& control;
+};
+
 } // namespace
 
 // The whole road of a station with real programs: an Icecast radio on
@@ -141,18 +169,10 @@ private Q_SLOTS:
         platform::MprisWindowMessages fallback(Bus());
         fallback.SetLastOpenedPlaylist(&opened);
         qputenv("XDG_CONFIG_HOME", audaciousConfig);
-        FakeUrlDownload download;
-        FakeNotificationArea notificationArea;
-        Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
-                                          messages, download, notificationArea});
-        Ui::Ttunely& ui = window.form();
-        Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();
-        Ui::ControlPage& control = window.controlPage().form();
-        window.show();
-        QVERIFY(RunLoopUntil([&] { return window.winamp().Found(); }, 20000));
-        ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-        radios.list->item(0)->setSelected(true);
-        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
+        ShownWindow shown(paths, shell, messages);
+        const Ui::ControlPage& control = shown.control;
+        QVERIFY(RunLoopUntil([&] { return shown.window.winamp().Found(); }, 20000));
+        shown.ListenToFirstStation();
         QVERIFY2(RunLoopUntil([&] { return ShowsFigures(control); }, 30000),
                  qPrintable(control.brate->text() + ' ' + control.srate->text() + ' ' +
                             control.channels->text()));
@@ -192,22 +212,15 @@ private Q_SLOTS:
 
         platform::XdgShell shell;
         platform::MprisWindowMessages messages(Bus());
-        FakeUrlDownload download;
-        FakeNotificationArea notificationArea;
-        Ttunely window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
-                                          messages, download, notificationArea});
-        Ui::Ttunely& ui = window.form();
-        Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();
-        Ui::ControlPage& control = window.controlPage().form();
-        window.show();
-        QVERIFY(RunLoopUntil([&] { return !ui.startup->isChecked() && window.winamp().Found(); },
-                             20000));
-        QCOMPARE(radios.list->count(), 1);
+        ShownWindow shown(paths, shell, messages);
+        Ttunely& window = shown.window;
+        const Ui::ControlPage& control = shown.control;
+        QVERIFY(RunLoopUntil(
+            [&] { return !shown.ui.startup->isChecked() && window.winamp().Found(); }, 20000));
+        QCOMPARE(shown.radios.list->count(), 1);
 
-        ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-        radios.list->item(0)->setSelected(true);
-        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
-        QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
+        shown.ListenToFirstStation();
+        QCOMPARE(shown.ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
         QCOMPARE(control.aktnazwa->text(), QStringLiteral("Loopback FM"));
         QCOMPARE(control.aktopis->text(), QStringLiteral("A tone"));
 
