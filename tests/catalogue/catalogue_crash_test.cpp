@@ -1,4 +1,5 @@
 #include "catalogue_store.h"
+#include "catalogue_writer.h"
 #include "error.h"
 #include "test_files.h"
 
@@ -253,19 +254,9 @@ private:
     // The catalogue and its playlists as the program writes them; nothing else.
     void WriteStations(const Stations& stations)
     {
-        QByteArray text;
-        for (int slot = 0; slot < stations.size(); ++slot) {
-            text += QStringLiteral("[%1]\nnumer=%1\nnazwa=%2\nopis=%3\n")
-                        .arg(slot)
-                        .arg(stations[slot].first, stations[slot].second)
-                        .toUtf8();
-        }
         QDir(m_paths.radiosFolder).removeRecursively();
-        QVERIFY(m_paths.CreateFolders());
-        WriteBytes(m_paths.catalogueFile, text);
-        for (int slot = 0; slot < stations.size(); ++slot) {
-            WriteBytes(m_paths.PlaylistFile(slot), PlaylistOf(stations[slot].first));
-        }
+        QVERIFY(WriteDenseCatalogue(m_paths, stations,
+                                    [](int, const QString& name) { return PlaylistOf(name); }));
     }
 
     // Runs the change in the helper process, lets the next start recover, and checks the

@@ -2,21 +2,32 @@
 
 #include <QFile>
 
-void WriteDenseCatalogue(const FixedPaths& paths, const QList<QPair<QString, QString>>& stations)
+namespace {
+
+bool Write(const QString& path, const QByteArray& bytes)
 {
-    paths.CreateFolders();
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+bool WriteDenseCatalogue(const FixedPaths& paths, const QList<QPair<QString, QString>>& stations,
+                         const PlaylistBytes& playlist)
+{
+    bool written = paths.CreateFolders();
     QByteArray text;
     for (int slot = 0; slot < stations.size(); ++slot) {
         text += QStringLiteral("[%1]\nnumer=%1\nnazwa=%2\nopis=%3\n")
                     .arg(slot)
                     .arg(stations[slot].first, stations[slot].second)
                     .toUtf8();
-        QFile playlist(paths.PlaylistFile(slot));
-        if (playlist.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            playlist.write("[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/" +
-                           QByteArray::number(slot) + "\n");
+        const QByteArray bytes = playlist
+                                     ? playlist(slot, stations[slot].first)
+                                     : "[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/" +
+                                           QByteArray::number(slot) + "\n";
+        written = Write(paths.PlaylistFile(slot), bytes) && written;
     }
-    QFile catalogue(paths.catalogueFile);
-    if (catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        catalogue.write(text);
+    return Write(paths.catalogueFile, text) && written;
 }
