@@ -1,5 +1,6 @@
 #include "application.h"
 #include "audacious_fixture.h"
+#include "catalogue_writer.h"
 #include "event_loop_wait.h"
 #include "fake_mpris_player.h"
 #include "fake_notification_area.h"
@@ -90,13 +91,13 @@ private:
     FixedPaths InstallStation(const QString& folder) const
     {
         const FixedPaths paths = FixedPaths::Under(workspace_.path() + QLatin1Char('/') + folder);
-        paths.CreateFolders();
+        const QByteArray playlist =
+            "[playlist]\nnumberofentries=1\nFile1=" + radio_.Url().toUtf8() +
+            "\nTitle1=Loopback FM\nLength1=-1\nVersion=2\n";
         [&] {
-            QVERIFY(
-                WriteFile(paths.catalogueFile, "[0]\nnumer=0\nnazwa=Loopback FM\nopis=A tone\n"));
-            QVERIFY(WriteFile(paths.PlaylistFile(0),
-                              "[playlist]\nnumberofentries=1\nFile1=" + radio_.Url().toUtf8() +
-                                  "\nTitle1=Loopback FM\nLength1=-1\nVersion=2\n"));
+            QVERIFY(WriteDenseCatalogue(paths,
+                                        {{QStringLiteral("Loopback FM"), QStringLiteral("A tone")}},
+                                        [&](int, const QString&) { return playlist; }));
         }();
         return paths;
     }
