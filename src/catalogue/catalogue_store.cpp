@@ -73,8 +73,10 @@ QStringList CatalogueStore::StationRows() const
 CatalogueStore::Health CatalogueStore::Recover()
 {
     {
-        const platform::FileLock lock(LockFile());
-        // Without the lock another copy may be writing: its files are not stale.
+        // No wait at start: a lock held elsewhere is another copy writing, whose
+        // files are not stale; what it leaves is for the next start, and every
+        // change finishes an interrupted one first anyway.
+        const platform::FileLock lock(LockFile(), 0);
         if (lock.IsHeld()) {
             try {
                 FinishInterruptedChange();

@@ -39,7 +39,8 @@ public:
         Unreadable,
     };
     // Run at start, before the list is filled: finishes or undoes a change that
-    // a crash cut short and removes the hidden files of interrupted writes. An
+    // a crash cut short and removes the hidden files of interrupted writes; it
+    // never waits: while another copy holds the lock it leaves the files alone. An
     // unreadable catalogue is reported and left as it is: no change writes it
     // until it can be read again.
     Health Recover();

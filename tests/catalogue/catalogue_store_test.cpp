@@ -1,8 +1,10 @@
 #include "catalogue_store.h"
 #include "error.h"
+#include "file_lock.h"
 #include "test_files.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -311,6 +313,23 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(m_paths.catalogueFile).isDir());
         QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("kept"));
         QVERIFY(!QFile::exists(m_paths.PlaylistFile(0)));
+    }
+
+    // A start while another holder keeps the writers' lock does not wait for it, and leaves that
+    // writer's half-written files alone.
+    void startDoesNotWaitForALockHeldElsewhere()
+    {
+        const QString stray = m_paths.radiosFolder + QStringLiteral("/.7.pls.move.tmp");
+        WriteBytes(stray, "in use");
+        const QFileInfo catalogue(m_paths.catalogueFile);
+        const platform::FileLock elsewhere(catalogue.absolutePath() + QStringLiteral("/.") +
+                                           catalogue.fileName() + QStringLiteral(".lock"));
+        QVERIFY(elsewhere.IsHeld());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(m_store->Recover(), CatalogueStore::Health::Readable);
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(QFile::exists(stray));
     }
 
 private:
