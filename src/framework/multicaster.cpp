@@ -28,39 +28,22 @@ void TCustomApplicationEvents::CancelDispatch()
 TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
 {
     // Each dispatcher calls the components' handler of the same name.
-    eventSlots.OnActionExecute = [this](QAction* action, bool& handled) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnActionExecute)
-                c.OnActionExecute(action, handled);
-        });
+    const auto dispatch = [this](auto slot) {
+        return [this, slot](auto&&... args) {
+            Walk([&](TCustomApplicationEvents& c) {
+                if (c.*slot)
+                    (c.*slot)(args...);
+            });
+        };
     };
-    eventSlots.OnActionUpdate = [this](QAction* action, bool& handled) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnActionUpdate)
-                c.OnActionUpdate(action, handled);
-        });
-    };
-    eventSlots.OnActivate = [this](QObject* sender) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnActivate)
-                c.OnActivate(sender);
-        });
-    };
-    eventSlots.OnDeactivate = [this](QObject* sender) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnDeactivate)
-                c.OnDeactivate(sender);
-        });
-    };
+    eventSlots.OnActionExecute = dispatch(&ApplicationEventSlots::OnActionExecute);
+    eventSlots.OnActionUpdate = dispatch(&ApplicationEventSlots::OnActionUpdate);
+    eventSlots.OnActivate = dispatch(&ApplicationEventSlots::OnActivate);
+    eventSlots.OnDeactivate = dispatch(&ApplicationEventSlots::OnDeactivate);
     eventSlots.OnException = [this](QObject* sender, std::exception_ptr error) {
         DispatchException(sender, error);
     };
-    eventSlots.OnIdle = [this](QObject* sender, bool& done) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnIdle)
-                c.OnIdle(sender, done);
-        });
-    };
+    eventSlots.OnIdle = dispatch(&ApplicationEventSlots::OnIdle);
     eventSlots.OnHelp = [this](int command, qintptr data, bool& callHelp) {
         bool result = false;
         Walk([&](TCustomApplicationEvents& c) {
@@ -69,42 +52,12 @@ TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
         });
         return result;
     };
-    eventSlots.OnHint = [this](QObject* sender) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnHint)
-                c.OnHint(sender);
-        });
-    };
-    eventSlots.OnMessage = [this](QObject* receiver, QEvent* event, bool& handled) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnMessage)
-                c.OnMessage(receiver, event, handled);
-        });
-    };
-    eventSlots.OnMinimize = [this](QObject* sender) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnMinimize)
-                c.OnMinimize(sender);
-        });
-    };
-    eventSlots.OnRestore = [this](QObject* sender) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnRestore)
-                c.OnRestore(sender);
-        });
-    };
-    eventSlots.OnShowHint = [this](QString& hint, bool& canShow, QWidget* control) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnShowHint)
-                c.OnShowHint(hint, canShow, control);
-        });
-    };
-    eventSlots.OnShortCut = [this](QKeyEvent* key, bool& handled) {
-        Walk([&](TCustomApplicationEvents& c) {
-            if (c.OnShortCut)
-                c.OnShortCut(key, handled);
-        });
-    };
+    eventSlots.OnHint = dispatch(&ApplicationEventSlots::OnHint);
+    eventSlots.OnMessage = dispatch(&ApplicationEventSlots::OnMessage);
+    eventSlots.OnMinimize = dispatch(&ApplicationEventSlots::OnMinimize);
+    eventSlots.OnRestore = dispatch(&ApplicationEventSlots::OnRestore);
+    eventSlots.OnShowHint = dispatch(&ApplicationEventSlots::OnShowHint);
+    eventSlots.OnShortCut = dispatch(&ApplicationEventSlots::OnShortCut);
 }
 
 void TMultiCaster::Add(TCustomApplicationEvents* component)
