@@ -44,10 +44,12 @@ TabfTrayIcon::TabfTrayIcon(QObject* owner, platform::NotificationArea& area, con
     : TabfCustomTimer(owner), m_area(area)
 {
     setObjectName(name);
-    // The tick handler exists only so that the timer runs once CycleIcons is on.
-    SetOnTimer([](QObject*) {});
+    // Cycling off before the handler goes in, so that no timer is armed and
+    // dropped again on the way. The tick handler exists only so that the timer
+    // runs once CycleIcons is on.
     SetCycleIcons(false);
     SetCycleInterval(200);
+    SetOnTimer([](QObject*) {});
 
     connect(&m_area, &platform::NotificationArea::Callback, this,
             [this](const QObject* iconOwner, int id, unsigned message, unsigned code) {
