@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString kApplicationWindowClass = QStringLiteral("TApplication");
-
 // On Wayland only a token from the desktop lets a window take the focus; Qt's
 // Wayland activation takes it from the environment.
 void UseActivationToken(const QString& token)

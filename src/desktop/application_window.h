@@ -4,8 +4,11 @@
 
 #include <QObject>
 
+// The class name copies publish and look up each other's application window by.
+inline const QString kApplicationWindowClass = QStringLiteral("TApplication");
+
 // This copy's application window as the user's other programs see it: published
-// by the class name "TApplication" and the application title as soon as the
+// by kApplicationWindowClass and the application title as soon as the
 // message loop runs (a copy that ends before its loop runs is never seen), and
 // brought back when another copy asks, by showing the main form again.
 class ApplicationWindow final : public QObject, public platform::WindowOwner

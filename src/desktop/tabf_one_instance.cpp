@@ -1,6 +1,7 @@
 #include "tabf_one_instance.h"
 
 #include "application.h"
+#include "application_window.h"
 #include "named_mutexes.h"
 #include "top_level_windows.h"
 #include "window_placement.h"
@@ -11,9 +12,6 @@
 #include <memory>
 
 namespace {
-
-// The class name other copies look up our application window by.
-const QString kApplicationWindowClass = QStringLiteral("TApplication");
 
 // The instance mutex, held from the check to the end of the process (one per
 // process, whichever window's guard took it).
