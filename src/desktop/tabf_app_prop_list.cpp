@@ -5,7 +5,6 @@
 #include "tabf_application_properties.h"
 
 #include <QToolTip>
-#include <algorithm>
 
 namespace {
 std::shared_ptr<TabfAppPropList>& Shared()
@@ -14,6 +13,9 @@ std::shared_ptr<TabfAppPropList>& Shared()
     static std::shared_ptr<TabfAppPropList> list;
     return list;
 }
+
+// A walk that only looks for a component that is not chained.
+constexpr auto kPass = [](TabfApplicationProperties&) {};
 } // namespace
 
 std::shared_ptr<TabfAppPropList> TabfAppPropList::Instance()
@@ -30,21 +32,19 @@ std::shared_ptr<TabfAppPropList> TabfAppPropList::Ensure()
 
 void TabfAppPropList::Add(TabfApplicationProperties* component)
 {
-    if (std::find(m_components.begin(), m_components.end(), component) != m_components.end())
+    if (m_components.contains(component))
         return;
-    m_components.emplace_back(component);
+    m_components.append(component);
     if (m_components.size() == 1)
         TakeOver();
 }
 
 void TabfAppPropList::Remove(TabfApplicationProperties* component)
 {
-    m_components.erase(std::remove_if(m_components.begin(), m_components.end(),
-                                      [component](const QPointer<TabfApplicationProperties>& c) {
-                                          return c.isNull() || c.data() == component;
-                                      }),
-                       m_components.end());
-    if (!m_components.empty())
+    m_components.removeIf([component](const QPointer<TabfApplicationProperties>& c) {
+        return c.isNull() || c.data() == component;
+    });
+    if (!m_components.isEmpty())
         return;
     GiveBack();
     if (Shared().get() == this)
@@ -75,15 +75,15 @@ void TabfAppPropList::TakeOver()
     m_takenOver = true;
 
     // Each dispatcher keeps the list alive while it runs: a handler may destroy
-    // the last component, and with it the list.
-    const auto self = [] { return Instance(); };
-    const auto pass = [](TabfApplicationProperties&) {};
+    // the last component, and with it the list. The dispatchers capture no more
+    // than std::function holds without allocating, as the event is copied out of
+    // its slot for every event delivered.
     ApplicationEventSlots& events = app->events();
-    const auto chain = [this, self, pass](auto slot) {
-        return [this, self, pass, slot](auto&&... args) {
-            const auto keep = self();
+    const auto chain = [this](auto slot) {
+        return [this, slot](auto&&... args) {
+            const auto keep = Instance();
             const auto saved = m_saved.*slot;
-            if (Walk(pass) && saved)
+            if (Walk(kPass) && saved)
                 saved(args...);
         };
     };
@@ -98,25 +98,24 @@ void TabfAppPropList::TakeOver()
     events.OnRestore = chain(&ApplicationEventSlots::OnRestore);
     events.OnShowHint = chain(&ApplicationEventSlots::OnShowHint);
     events.OnShortCut = chain(&ApplicationEventSlots::OnShortCut);
-    events.OnHelp = [this, self, pass](int command, qintptr data, bool& callHelp) {
-        const auto keep = self();
+    events.OnHelp = [this](int command, qintptr data, bool& callHelp) {
+        const auto keep = Instance();
         const HelpEvent saved = m_saved.OnHelp;
-        return Walk(pass) && saved ? saved(command, data, callHelp) : false;
+        return Walk(kPass) && saved ? saved(command, data, callHelp) : false;
     };
-    events.OnException = [this, self, pass](QObject* sender, std::exception_ptr error) {
-        const auto keep = self();
+    events.OnException = [this](QObject* sender, std::exception_ptr error) {
+        const auto keep = Instance();
         const ExceptionEvent saved = m_saved.OnException;
-        if (Walk(pass) && saved)
+        if (Walk(kPass) && saved)
             saved(sender, error);
         else
             ShowException(error);
     };
 
     ScreenEventSlots& screen = app->screenEvents();
-    const auto screenChain = [this, self](NotifyEvent ScreenEventSlots::*slot,
-                                          auto visitComponent) {
-        return [this, self, slot, visitComponent](QObject* sender) {
-            const auto keep = self();
+    const auto screenChain = [this](NotifyEvent ScreenEventSlots::*slot, auto visitComponent) {
+        return [this, slot, visitComponent](QObject* sender) {
+            const auto keep = Instance();
             const NotifyEvent saved = m_savedScreen.*slot;
             if (Walk([&](TabfApplicationProperties& c) { visitComponent(c, sender); }) && saved)
                 saved(sender);

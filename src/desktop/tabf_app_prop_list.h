@@ -2,9 +2,9 @@
 
 #include "application_events.h"
 
+#include <QList>
 #include <QPointer>
 #include <memory>
-#include <vector>
 
 class TabfApplicationProperties;
 
@@ -34,7 +34,8 @@ private:
     // Visits the live components newest first; false when one not chained ended the walk.
     template <typename Visit> bool Walk(Visit visit);
 
-    std::vector<QPointer<TabfApplicationProperties>> m_components;
+    // Shared on copy: a walk, which runs for every event delivered, copies it.
+    QList<QPointer<TabfApplicationProperties>> m_components;
     bool m_takenOver = false;
     ApplicationEventSlots m_saved;
     ScreenEventSlots m_savedScreen;

@@ -5,7 +5,6 @@
 #include "message_boxes.h"
 
 #include <QAction>
-#include <algorithm>
 
 TCustomApplicationEvents::TCustomApplicationEvents(QObject* owner) : QObject(owner)
 {
@@ -62,17 +61,15 @@ TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
 
 void TMultiCaster::Add(TCustomApplicationEvents* component)
 {
-    m_components.emplace_back(component);
+    m_components.append(component);
 }
 
 void TMultiCaster::Remove(TCustomApplicationEvents* component)
 {
     // Also drops the entries of components already gone.
-    m_components.erase(std::remove_if(m_components.begin(), m_components.end(),
-                                      [component](const QPointer<TCustomApplicationEvents>& c) {
-                                          return c.isNull() || c.data() == component;
-                                      }),
-                       m_components.end());
+    m_components.removeIf([component](const QPointer<TCustomApplicationEvents>& c) {
+        return c.isNull() || c.data() == component;
+    });
 }
 
 template <typename Visit> void TMultiCaster::Walk(Visit visit)

@@ -2,8 +2,8 @@
 
 #include "application_events.h"
 
+#include <QList>
 #include <QPointer>
-#include <vector>
 
 class TCustomApplicationEvents;
 
@@ -27,6 +27,7 @@ private:
     template <typename Visit> void Walk(Visit visit);
     void DispatchException(QObject* sender, std::exception_ptr error);
 
-    std::vector<QPointer<TCustomApplicationEvents>> m_components;
+    // Shared on copy: a walk, which runs for every event delivered, copies it.
+    QList<QPointer<TCustomApplicationEvents>> m_components;
     bool m_cancelled = false;
 };
