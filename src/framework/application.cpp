@@ -13,7 +13,8 @@ Application::Application(int& argc, char** argv)
       m_idleEvent(new IdleEvent(this)), m_screen(new QObject(this)),
       m_windowHooks(new ApplicationWindowHooks([this] { return mainForm(); }, this))
 {
-    SetApplicationTitle(m_title);
+    // The title is kept in one place only, where the message boxes read it too.
+    SetApplicationTitle(QStringLiteral("Wavedock"));
     m_screen->setObjectName(QStringLiteral("Screen"));
     // Until a component takes them over, the multicaster owns the event slots.
     m_multiCaster = std::make_unique<TMultiCaster>(m_events);
@@ -39,11 +40,10 @@ QString Application::Title()
 
 void Application::setTitle(const QString& title)
 {
-    if (title == m_title)
+    if (title == ApplicationTitle())
         return;
-    m_title = title;
     SetApplicationTitle(title);
-    Q_EMIT titleChanged(m_title);
+    Q_EMIT titleChanged(title);
 }
 
 void Application::Terminate()

@@ -28,7 +28,7 @@ public:
     // The title of the running application, "Wavedock" until someone changes it.
     static QString Title();
 
-    const QString& title() const { return m_title; }
+    QString title() const { return Title(); }
     void setTitle(const QString& title);
 
     QWidget* mainForm() const { return m_mainForm; }
@@ -82,7 +82,6 @@ private:
     bool RaiseDeliveryEvents(QObject* receiver, QEvent* event);
     void ApplyHintColour();
 
-    QString m_title = QStringLiteral("Wavedock");
     QPointer<QWidget> m_mainForm;
     bool m_showMainForm = true;
     bool m_terminating = false;
