@@ -47,6 +47,30 @@ void WriteStation(platform::ProfileDocument& catalogue, int slot, const QString&
     catalogue.WriteString(Section(slot), kDescription, description);
 }
 
+// Every station after `slot` moves down one; the last slot has no follower.
+// Returns the slots that take over a station, in rising order.
+std::vector<int> MoveStationsDown(platform::ProfileDocument& catalogue, int slot)
+{
+    std::vector<int> receivers;
+    const bool full = IsOccupied(catalogue, kLastSlot);
+    for (int from = slot + 1; from <= kLastSlot; ++from) {
+        const int to = from - 1;
+        if (IsOccupied(catalogue, from)) {
+            const QString name = catalogue.ReadString(Section(from), kName, kNameMissing);
+            const QString description =
+                catalogue.ReadString(Section(from), kDescription, kMovedDescriptionMissing);
+            WriteStation(catalogue, to, name, description);
+            receivers.push_back(to);
+        } else {
+            catalogue.EraseSection(Section(to));
+        }
+    }
+    if (full) {
+        catalogue.EraseSection(Section(kLastSlot));
+    }
+    return receivers;
+}
+
 } // namespace
 
 CatalogueStore::CatalogueStore(FixedPaths paths)
@@ -116,29 +140,39 @@ CatalogueStore::InstallResult CatalogueStore::InstallStation(const QString& name
                                                              const QString& description)
 {
     const auto lock = BeginChange();
-    const QByteArray before = ReadForChange();
-    platform::ProfileDocument contents(before);
-    std::optional<int> slot;
-    for (int candidate = 0; candidate <= kLastSlot && !slot; ++candidate) {
-        if (!IsOccupied(contents, candidate)) {
-            slot = candidate;
+    std::optional<InstallResult> refused; // nothing written, on purpose
+    std::optional<int> placed;            // the slot whose playlist file is in place
+    const bool written =
+        platform::UpdateProfile(m_paths.catalogueFile, [&](platform::ProfileDocument& contents) {
+            std::optional<int> slot;
+            for (int candidate = 0; candidate <= kLastSlot && !slot; ++candidate) {
+                if (!IsOccupied(contents, candidate)) {
+                    slot = candidate;
+                }
+            }
+            if (!slot) {
+                refused = InstallResult::CatalogueFull;
+                return false;
+            }
+            // The slot is free, so a file of that number belongs to no station: it is
+            // replaced. The download stays until the station is listed.
+            if (!platform::PlaceCopy(m_paths.temporaryPlaylist, PlaylistFile(*slot))) {
+                refused = InstallResult::PlaylistNotMoved;
+                return false;
+            }
+            placed = slot;
+            Step();
+            WriteStation(contents, *slot, name, description);
+            return true;
+        });
+    if (refused) {
+        return *refused;
+    }
+    if (!written) {
+        if (placed) {
+            platform::RemoveFileIfPresent(PlaylistFile(*placed));
         }
-    }
-    if (!slot) {
-        return InstallResult::CatalogueFull;
-    }
-    // The slot is free, so a file of that number belongs to no station: it is
-    // replaced. The download stays until the station is listed.
-    if (!platform::PlaceCopy(m_paths.temporaryPlaylist, PlaylistFile(*slot))) {
-        return InstallResult::PlaylistNotMoved;
-    }
-    Step();
-    WriteStation(contents, *slot, name, description);
-    try {
-        WriteCatalogue(before, contents.ToBytes());
-    } catch (const Error&) {
-        platform::RemoveFileIfPresent(PlaylistFile(*slot));
-        throw;
+        ThrowUnableToWrite(m_paths.catalogueFile);
     }
     Step();
     platform::DeleteFile(m_paths.temporaryPlaylist);
@@ -151,66 +185,54 @@ void CatalogueStore::DeleteStation(int slot)
         return; // no station there; a wrong number must not shift the others
     }
     const auto lock = BeginChange();
-    const QByteArray before = ReadForChange();
-    platform::ProfileDocument contents(before);
-    // Each later slot moves down one; the last slot has no follower.
-    std::vector<int> receivers; // slots that take over a station
-    const bool full = IsOccupied(contents, kLastSlot);
-    for (int from = slot + 1; from <= kLastSlot; ++from) {
-        const int to = from - 1;
-        if (IsOccupied(contents, from)) {
-            const QString name = contents.ReadString(Section(from), kName, kNameMissing);
-            const QString description =
-                contents.ReadString(Section(from), kDescription, kMovedDescriptionMissing);
-            WriteStation(contents, to, name, description);
-            receivers.push_back(to);
-        } else {
-            contents.EraseSection(Section(to));
-        }
-    }
-    if (full) {
-        contents.EraseSection(Section(kLastSlot));
-    }
-    const QByteArray after = contents.ToBytes();
-
     // Until the catalogue is replaced, the playlists only gain hidden second
     // names under the slot they move to; undoing that is removing those names.
     CatalogueJournal journal;
-    journal.catalogueHash = CatalogueJournal::HashOf(after);
     const auto undo = [&] {
         for (const int to : journal.moves) {
             platform::RemoveFileIfPresent(StagedPlaylist(to));
         }
         platform::RemoveFileIfPresent(JournalFile());
     };
-    std::size_t next = 0;
-    for (int to = slot; to <= kLastSlot; ++to) {
-        const bool receives = next < receivers.size() && receivers[next] == to;
-        next += receives ? 1 : 0;
-        if (receives && Stage(PlaylistFile(to + 1), StagedPlaylist(to))) {
-            journal.moves.push_back(to);
+    bool staged = false; // the playlists and the journal are ready for the commit
+    const bool written =
+        platform::UpdateProfile(m_paths.catalogueFile, [&](platform::ProfileDocument& contents) {
+            const bool full = IsOccupied(contents, kLastSlot);
+            const std::vector<int> receivers = MoveStationsDown(contents, slot);
+            // The contents are final: they are what the commit writes.
+            journal.catalogueHash = CatalogueJournal::HashOf(contents.ToBytes());
+
+            std::size_t next = 0;
+            for (int to = slot; to <= kLastSlot; ++to) {
+                const bool receives = next < receivers.size() && receivers[next] == to;
+                next += receives ? 1 : 0;
+                if (receives && Stage(PlaylistFile(to + 1), StagedPlaylist(to))) {
+                    journal.moves.push_back(to);
+                    Step();
+                } else if (receives && QFileInfo::exists(PlaylistFile(to + 1))) {
+                    undo();
+                    ThrowUnableToWrite(m_paths.radiosFolder);
+                } else if (to < kLastSlot || full) {
+                    journal.removals.push_back(to); // its station goes, or moves in without a file
+                }
+            }
+            if (!platform::ReplaceFileContents(JournalFile(), journal.ToBytes())) {
+                undo();
+                ThrowUnableToWrite(m_paths.catalogueFile);
+            }
             Step();
-        } else if (receives && QFileInfo::exists(PlaylistFile(to + 1))) {
+            if (!journal.moves.empty() && !platform::SyncFolder(m_paths.radiosFolder)) {
+                undo();
+                ThrowUnableToWrite(m_paths.radiosFolder);
+            }
+            staged = true;
+            return true;
+        });
+    if (!written) {
+        if (staged) {
             undo();
-            ThrowUnableToWrite(m_paths.radiosFolder);
-        } else if (to < kLastSlot || full) {
-            journal.removals.push_back(to); // its station goes, or moves in without a file
         }
-    }
-    if (!platform::ReplaceFileContents(JournalFile(), journal.ToBytes())) {
-        undo();
         ThrowUnableToWrite(m_paths.catalogueFile);
-    }
-    Step();
-    if (!journal.moves.empty() && !platform::SyncFolder(m_paths.radiosFolder)) {
-        undo();
-        ThrowUnableToWrite(m_paths.radiosFolder);
-    }
-    try {
-        WriteCatalogue(before, after);
-    } catch (const Error&) {
-        undo();
-        throw;
     }
     Step();
     CompleteChange(journal);
@@ -222,10 +244,14 @@ void CatalogueStore::SetStationDescription(int slot, const QString& description)
         return;
     }
     const auto lock = BeginChange();
-    const QByteArray before = ReadForChange();
-    platform::ProfileDocument contents(before);
-    contents.WriteString(Section(slot), kDescription, description);
-    WriteCatalogue(before, contents.ToBytes());
+    const bool written =
+        platform::UpdateProfile(m_paths.catalogueFile, [&](platform::ProfileDocument& contents) {
+            contents.WriteString(Section(slot), kDescription, description);
+            return true;
+        });
+    if (!written) {
+        ThrowUnableToWrite(m_paths.catalogueFile);
+    }
     Step();
 }
 
@@ -263,27 +289,6 @@ QString CatalogueStore::StagedPlaylist(int slot) const
 {
     return m_paths.radiosFolder + QStringLiteral("/.") + QString::number(slot) +
            QStringLiteral(".pls.move.tmp");
-}
-
-// A catalogue that is there but cannot be read must not be written over.
-QByteArray CatalogueStore::ReadForChange() const
-{
-    const std::optional<QByteArray> bytes = platform::ReadProfileBytes(m_paths.catalogueFile);
-    if (!bytes) {
-        ThrowUnableToWrite(m_paths.catalogueFile);
-    }
-    return *bytes;
-}
-
-// The commit point of every change: one replacement, on disk with its folder.
-void CatalogueStore::WriteCatalogue(const QByteArray& before, const QByteArray& after) const
-{
-    if (after == before) {
-        return;
-    }
-    if (!platform::ReplaceFileContents(m_paths.catalogueFile, after)) {
-        ThrowUnableToWrite(m_paths.catalogueFile);
-    }
 }
 
 // Runs under the lock. After the commit the journal's steps are done, each one

@@ -82,10 +82,10 @@ private:
     QString JournalFile() const;
     QString StagedPlaylist(int slot) const;
     // Takes the writers' lock and completes or undoes a change a crash cut
-    // short; throws when the lock cannot be had.
+    // short; throws when the lock cannot be had. The change itself then goes
+    // through platform::UpdateProfile: the catalogue read once, never written
+    // over when it cannot be read, and replaced in one step as the commit.
     std::unique_ptr<platform::FileLock> BeginChange() const;
-    QByteArray ReadForChange() const;
-    void WriteCatalogue(const QByteArray& before, const QByteArray& after) const;
     bool Stage(const QString& playlist, const QString& staged) const;
     void FinishInterruptedChange() const;
     // Does a committed deletion's playlist steps, then drops its journal.

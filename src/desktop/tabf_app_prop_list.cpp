@@ -2,9 +2,9 @@
 
 #include "application.h"
 #include "message_boxes.h"
-#include "tabf_application_properties.h"
 
 #include <QToolTip>
+#include <algorithm>
 
 namespace {
 std::shared_ptr<TabfAppPropList>& Shared()
@@ -15,7 +15,7 @@ std::shared_ptr<TabfAppPropList>& Shared()
 }
 
 // A walk that only looks for a component that is not chained.
-constexpr auto kPass = [](TabfApplicationProperties&) {};
+constexpr auto kPass = [](TabfAppPropListMember&) {};
 } // namespace
 
 std::shared_ptr<TabfAppPropList> TabfAppPropList::Instance()
@@ -30,19 +30,20 @@ std::shared_ptr<TabfAppPropList> TabfAppPropList::Ensure()
     return Shared();
 }
 
-void TabfAppPropList::Add(TabfApplicationProperties* component)
+void TabfAppPropList::Add(QObject* component, TabfAppPropListMember* member)
 {
-    if (m_components.contains(component))
+    const auto same = [component](const Entry& e) { return e.component == component; };
+    if (std::any_of(m_components.cbegin(), m_components.cend(), same))
         return;
-    m_components.append(component);
+    m_components.append(Entry{component, member});
     if (m_components.size() == 1)
         TakeOver();
 }
 
-void TabfAppPropList::Remove(TabfApplicationProperties* component)
+void TabfAppPropList::Remove(QObject* component)
 {
-    m_components.removeIf([component](const QPointer<TabfApplicationProperties>& c) {
-        return c.isNull() || c.data() == component;
+    m_components.removeIf([component](const Entry& e) {
+        return e.component.isNull() || e.component.data() == component;
     });
     if (!m_components.isEmpty())
         return;
@@ -55,11 +56,11 @@ template <typename Visit> bool TabfAppPropList::Walk(Visit visit)
 {
     const auto components = m_components;
     for (auto it = components.rbegin(); it != components.rend(); ++it) {
-        TabfApplicationProperties* component = *it;
-        if (!component)
+        if (!it->component)
             continue;
-        visit(*component);
-        if (!component->Chained())
+        TabfAppPropListMember& member = *it->member;
+        visit(member);
+        if (!member.Chained())
             return false;
     }
     return true;
@@ -117,27 +118,23 @@ void TabfAppPropList::TakeOver()
         return [this, slot, visitComponent](QObject* sender) {
             const auto keep = Instance();
             const NotifyEvent saved = m_savedScreen.*slot;
-            if (Walk([&](TabfApplicationProperties& c) { visitComponent(c, sender); }) && saved)
+            if (Walk([&](TabfAppPropListMember& c) { visitComponent(c, sender); }) && saved)
                 saved(sender);
         };
     };
-    screen.OnActiveControlChange = screenChain(&ScreenEventSlots::OnActiveControlChange,
-                                               [](TabfApplicationProperties& c, QObject* s) {
-                                                   if (c.OnActiveControlChange)
-                                                       c.OnActiveControlChange(s);
-                                               });
-    screen.OnActiveFormChange = screenChain(&ScreenEventSlots::OnActiveFormChange,
-                                            [](TabfApplicationProperties& c, QObject* s) {
-                                                if (c.OnActiveFormChange)
-                                                    c.OnActiveFormChange(s);
-                                            });
+    screen.OnActiveControlChange =
+        screenChain(&ScreenEventSlots::OnActiveControlChange,
+                    [](TabfAppPropListMember& c, QObject* s) { c.ActiveControlChanged(s); });
+    screen.OnActiveFormChange =
+        screenChain(&ScreenEventSlots::OnActiveFormChange,
+                    [](TabfAppPropListMember& c, QObject* s) { c.ActiveFormChanged(s); });
     screen.OnHintFontChange =
-        screenChain(&ScreenEventSlots::OnHintFontChange, [](TabfApplicationProperties&, QObject*) {
+        screenChain(&ScreenEventSlots::OnHintFontChange, [](TabfAppPropListMember&, QObject*) {
             // Hint windows take the desktop's new hint font.
             QToolTip::setFont(QApplication::font("QTipLabel"));
         });
-    screen.OnIconFontChange = screenChain(&ScreenEventSlots::OnIconFontChange,
-                                          [](TabfApplicationProperties&, QObject*) {});
+    screen.OnIconFontChange =
+        screenChain(&ScreenEventSlots::OnIconFontChange, [](TabfAppPropListMember&, QObject*) {});
 }
 
 void TabfAppPropList::GiveBack()

@@ -1,7 +1,6 @@
 #include "tabf_application_properties.h"
 
 #include "application.h"
-#include "tabf_app_prop_list.h"
 
 namespace {
 Application* App()
@@ -37,7 +36,7 @@ TabfApplicationProperties::TabfApplicationProperties(QObject* owner)
         connect(app, &Application::desktopSettingsChanged, this,
                 &TabfApplicationProperties::RaiseSettingsChanged);
     }
-    list->Add(this);
+    list->Add(this, this);
 }
 
 TabfApplicationProperties::~TabfApplicationProperties()
@@ -290,6 +289,18 @@ void TabfApplicationProperties::setNonBiDiKeyboard(const QString& layout)
     m_nonBiDiKeyboard = layout;
     if (Application* app = App())
         app->options().nonBiDiKeyboard = layout;
+}
+
+void TabfApplicationProperties::ActiveControlChanged(QObject* sender)
+{
+    if (OnActiveControlChange)
+        OnActiveControlChange(sender);
+}
+
+void TabfApplicationProperties::ActiveFormChanged(QObject* sender)
+{
+    if (OnActiveFormChange)
+        OnActiveFormChange(sender);
 }
 
 void TabfApplicationProperties::RaiseSettingsChanged()

@@ -2,6 +2,7 @@
 
 #include "application_settings.h"
 #include "custom_application_events.h"
+#include "tabf_app_prop_list.h"
 
 #include <QIcon>
 
@@ -17,7 +18,8 @@ enum class TBiDiMode
 // setter writes through to the application at once, each getter reads the
 // application's current value, and the end of loading applies them all again.
 // It also hands the application's events on to the window's handlers.
-class TabfApplicationProperties final : public TCustomApplicationEvents
+class TabfApplicationProperties final : public TCustomApplicationEvents,
+                                        public TabfAppPropListMember
 {
     Q_OBJECT
 public:
@@ -28,7 +30,7 @@ public:
     // The end-of-loading step, after the whole owning window was read.
     void Loaded();
 
-    bool Chained() const { return m_chained; }
+    bool Chained() const override { return m_chained; }
     void setChained(bool chained) { m_chained = chained; }
     QString HelpFile() const;
     void setHelpFile(const QString& helpFile);
@@ -75,6 +77,8 @@ public:
     NotifyEvent OnActiveFormChange;
 
 private:
+    void ActiveControlChanged(QObject* sender) override;
+    void ActiveFormChanged(QObject* sender) override;
     void HidingStep();
     void RaiseSettingsChanged();
 

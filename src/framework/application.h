@@ -52,7 +52,6 @@ public:
     ScreenEventSlots& screenEvents() { return m_screenEvents; }
     // The sender of the screen's notifications.
     QObject* screen() const { return m_screen; }
-    TMultiCaster& multiCaster() { return *m_multiCaster; }
 
     const HintSettings& hints() const { return *m_hints; }
     // Takes effect at once for every window, including hints already showing.

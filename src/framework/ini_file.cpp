@@ -11,14 +11,23 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
 {
-    if (!platform::WriteProfileString(m_fileName, section, key, value)) {
+    const bool written =
+        platform::UpdateProfile(m_fileName, [&](platform::ProfileDocument& contents) {
+            return contents.WriteString(section, key, value);
+        });
+    if (!written) {
         ThrowUnableToWrite();
     }
 }
 
 void TIniFile::EraseSection(const QString& section)
 {
-    if (!platform::EraseProfileSection(m_fileName, section)) {
+    const bool written =
+        platform::UpdateProfile(m_fileName, [&](platform::ProfileDocument& contents) {
+            contents.EraseSection(section);
+            return true;
+        });
+    if (!written) {
         ThrowUnableToWrite();
     }
 }
@@ -26,18 +35,6 @@ void TIniFile::EraseSection(const QString& section)
 platform::ProfileDocument TIniFile::Snapshot() const
 {
     return platform::ReadProfile(m_fileName);
-}
-
-void TIniFile::Update(const std::function<void(platform::ProfileDocument&)>& change)
-{
-    const bool written =
-        platform::UpdateProfile(m_fileName, [&](platform::ProfileDocument& contents) {
-            change(contents);
-            return true;
-        });
-    if (!written) {
-        ThrowUnableToWrite();
-    }
 }
 
 void TIniFile::ThrowUnableToWrite() const

@@ -3,7 +3,6 @@
 #include "profile_document.h"
 
 #include <QString>
-#include <functional>
 
 // An INI file reached by path alone: it keeps no copy of the contents, so every
 // read and write goes to the file at once and several handles on one file agree.
@@ -27,12 +26,6 @@ public:
     // For an operation that reads many keys: the whole file as it is now, read
     // once. Nothing is kept once the caller lets it go. Never fails.
     platform::ProfileDocument Snapshot() const;
-    // For an operation that changes many keys: reads the file once, lets `change`
-    // read and write the contents, and writes them back in one atomic
-    // replacement, so the file never holds half the change. Throws like
-    // WriteString (then nothing is written); an exception from `change` passes
-    // through with nothing written.
-    void Update(const std::function<void(platform::ProfileDocument&)>& change);
 
 private:
     [[noreturn]] void ThrowUnableToWrite() const;

@@ -1,27 +1,34 @@
 #include "multicaster.h"
 
-#include "application.h"
 #include "custom_application_events.h"
 #include "message_boxes.h"
 
 #include <QAction>
 
+namespace {
+TMultiCaster*& Made()
+{
+    static TMultiCaster* made = nullptr;
+    return made;
+}
+} // namespace
+
 TCustomApplicationEvents::TCustomApplicationEvents(QObject* owner) : QObject(owner)
 {
-    if (Application* app = Application::instance())
-        app->multiCaster().Add(this);
+    if (TMultiCaster* multiCaster = TMultiCaster::Current())
+        multiCaster->Add(this);
 }
 
 TCustomApplicationEvents::~TCustomApplicationEvents()
 {
-    if (Application* app = Application::instance())
-        app->multiCaster().Remove(this);
+    if (TMultiCaster* multiCaster = TMultiCaster::Current())
+        multiCaster->Remove(this);
 }
 
 void TCustomApplicationEvents::CancelDispatch()
 {
-    if (Application* app = Application::instance())
-        app->multiCaster().CancelDispatch();
+    if (TMultiCaster* multiCaster = TMultiCaster::Current())
+        multiCaster->CancelDispatch();
 }
 
 TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
@@ -57,6 +64,18 @@ TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
     eventSlots.OnRestore = dispatch(&ApplicationEventSlots::OnRestore);
     eventSlots.OnShowHint = dispatch(&ApplicationEventSlots::OnShowHint);
     eventSlots.OnShortCut = dispatch(&ApplicationEventSlots::OnShortCut);
+    Made() = this;
+}
+
+TMultiCaster::~TMultiCaster()
+{
+    if (Made() == this)
+        Made() = nullptr;
+}
+
+TMultiCaster* TMultiCaster::Current()
+{
+    return Made();
 }
 
 void TMultiCaster::Add(TCustomApplicationEvents* component)

@@ -14,7 +14,13 @@ class TMultiCaster final
 {
 public:
     explicit TMultiCaster(ApplicationEventSlots& eventSlots);
+    ~TMultiCaster();
     Q_DISABLE_COPY_MOVE(TMultiCaster)
+
+    // The one the application made, which components join and leave; null while
+    // there is no application. Components find it here rather than through the
+    // application, which makes it and so must not be needed to reach it.
+    static TMultiCaster* Current();
 
     void Add(TCustomApplicationEvents* component);
     void Remove(TCustomApplicationEvents* component);

@@ -43,19 +43,4 @@ QString ReadProfileString(const QString& path, const QString& section, const QSt
     return ReadProfile(path).ReadString(section, key, defaultValue);
 }
 
-bool WriteProfileString(const QString& path, const QString& section, const QString& key,
-                        const QString& value)
-{
-    return UpdateProfile(
-        path, [&](ProfileDocument& document) { return document.WriteString(section, key, value); });
-}
-
-bool EraseProfileSection(const QString& path, const QString& section)
-{
-    return UpdateProfile(path, [&](ProfileDocument& document) {
-        document.EraseSection(section);
-        return true;
-    });
-}
-
 } // namespace platform

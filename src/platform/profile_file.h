@@ -20,16 +20,14 @@ ProfileDocument ReadProfile(const QString& path);
 // but cannot be read (no permission, a folder in its place).
 std::optional<QByteArray> ReadProfileBytes(const QString& path);
 
-// Reads the file once, lets `change` read and alter it, and writes the result
-// back when it differs. Fails, writing nothing, when the file exists but cannot
-// be read (writing over it would lose it), when `change` returns false, or when
-// the file cannot be replaced.
+// The one way to change a profile file. Reads the file once, lets `change` read
+// and alter it, and writes the result back when it differs. Fails, writing
+// nothing, when the file exists but cannot be read (writing over it would lose
+// it; `change` is not called), when `change` returns false, or when the file
+// cannot be replaced. An exception from `change` passes through, nothing written.
 bool UpdateProfile(const QString& path, const std::function<bool(ProfileDocument&)>& change);
 
 QString ReadProfileString(const QString& path, const QString& section, const QString& key,
                           const QString& defaultValue);
-bool WriteProfileString(const QString& path, const QString& section, const QString& key,
-                        const QString& value);
-bool EraseProfileSection(const QString& path, const QString& section);
 
 } // namespace platform

@@ -271,18 +271,29 @@ private Q_SLOTS:
         QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("kept"));
         QVERIFY(m_store->StationRows().isEmpty());
 
-        // A deletion whose catalogue write fails leaves every playlist where it was.
+        // A deletion or an install whose catalogue write fails leaves every playlist where it
+        // was, with no second name, and the download in place.
         QVERIFY(m_paths.CreateFolders());
         WriteBytes(m_paths.catalogueFile, Catalogue(100));
         WriteBytes(m_paths.PlaylistFile(0), "zero");
         WriteBytes(m_paths.PlaylistFile(1), "one");
+        const auto expectUnchanged = [&] {
+            QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(100));
+            QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("zero"));
+            QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(1)), QByteArray("one"));
+            QCOMPARE(QDir(m_paths.radiosFolder).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({QStringLiteral("0.pls"), QStringLiteral("1.pls")}));
+            QCOMPARE(ReadBytesOrMissing(m_paths.temporaryPlaylist), QByteArray("kept"));
+        };
         {
-            const FileSizeLimit limit(1024);
+            // Room for the deletion's journal, not for the catalogue: the commit itself fails.
+            const FileSizeLimit limit(4096);
             ExpectUnableToWrite([&] { m_store->DeleteStation(0); }, m_paths.catalogueFile);
+            expectUnchanged();
+            ExpectUnableToWrite([&] { m_store->InstallStation(QStringLiteral("J"), QString()); },
+                                m_paths.catalogueFile);
+            expectUnchanged();
         }
-        QCOMPARE(ReadBytesOrMissing(m_paths.catalogueFile), Catalogue(100));
-        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(0)), QByteArray("zero"));
-        QCOMPARE(ReadBytesOrMissing(m_paths.PlaylistFile(1)), QByteArray("one"));
 
         // A folder that forbids writing (root writes anywhere, so only checked for others).
         if (::geteuid() != 0) {

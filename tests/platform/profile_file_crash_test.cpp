@@ -40,8 +40,12 @@ QByteArray Contents(int round)
 int KeepWriting(const QString& path)
 {
     for (int round = 1;; ++round) {
-        if (!platform::WriteProfileString(path, QStringLiteral("station"), QStringLiteral("value"),
-                                          Value(round))) {
+        const bool written =
+            platform::UpdateProfile(path, [&](platform::ProfileDocument& contents) {
+                return contents.WriteString(QStringLiteral("station"), QStringLiteral("value"),
+                                            Value(round));
+            });
+        if (!written) {
             return 1;
         }
         std::printf("%d\n", round);

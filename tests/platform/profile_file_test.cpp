@@ -11,11 +11,26 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace platform;
+
 namespace {
 
-} // namespace
+// One key written the way the product writes: a whole-file change.
+bool WriteKey(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    return UpdateProfile(
+        path, [&](ProfileDocument& contents) { return contents.WriteString(section, key, value); });
+}
 
-using namespace platform;
+bool Erase(const QString& path, const QString& section)
+{
+    return UpdateProfile(path, [&](ProfileDocument& contents) {
+        contents.EraseSection(section);
+        return true;
+    });
+}
+
+} // namespace
 
 class ProfileFileTest final : public QObject
 {
@@ -68,12 +83,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_path));
 
         const QString longValue(3000, QLatin1Char('a'));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), longValue));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("opis"), longValue));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), QString()),
                  longValue.left(2047));
         // A character outside the basic plane is never cut in half.
         const QString wide = QString(2046, QLatin1Char('b')) + QStringLiteral("\U0001F3B5");
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), wide));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("opis"), wide));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), QString()),
                  wide.left(2046));
     }
@@ -82,14 +97,14 @@ private Q_SLOTS:
     // section.
     void writesCreateFileSectionAndKey()
     {
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("numer"),
-                                   QStringLiteral("0")));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("1"), QStringLiteral("nazwa"),
-                                   QStringLiteral("Rock")));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("nazwa"),
-                                   QStringLiteral("Jazz")));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("NUMER"),
-                                   QStringLiteral("7")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("0"), QStringLiteral("numer"), QStringLiteral("0")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("1"), QStringLiteral("nazwa"), QStringLiteral("Rock")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("0"), QStringLiteral("nazwa"), QStringLiteral("Jazz")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("0"), QStringLiteral("NUMER"), QStringLiteral("7")));
         QCOMPARE(ReadBytes(m_path), QByteArray("[0]\nnumer=7\nnazwa=Jazz\n[1]\nnazwa=Rock\n"));
     }
 
@@ -107,17 +122,16 @@ private Q_SLOTS:
                                   "[2]\r\n"
                                   "ansi=\x80\x9F\xFF";
         WriteBytes(m_path, before);
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"),
-                                   QStringLiteral("new")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("0"), QStringLiteral("opis"), QStringLiteral("new")));
         QByteArray expected = before;
         expected.replace("Opis = old", "Opis =new");
         QCOMPARE(ReadBytes(m_path), expected);
 
         // New keys follow the file's line ends, and a last line without one gets one.
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("numer"),
-                                   QStringLiteral("0")));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("2"), QStringLiteral("k"),
-                                   QStringLiteral("v")));
+        QVERIFY(
+            WriteKey(m_path, QStringLiteral("0"), QStringLiteral("numer"), QStringLiteral("0")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("2"), QStringLiteral("k"), QStringLiteral("v")));
         expected.replace("nazwa=Caf\xE9\r\n", "nazwa=Caf\xE9\r\nnumer=0\r\n");
         expected += "\r\nk=v\r\n";
         QCOMPARE(ReadBytes(m_path), expected);
@@ -128,8 +142,7 @@ private Q_SLOTS:
     void newLineNeverMergesWithTheNext()
     {
         WriteBytes(m_path, "[a]\rk=1\n\n[b]\rx=2\r");
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("a"), QStringLiteral("new"),
-                                   QStringLiteral("v")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("a"), QStringLiteral("new"), QStringLiteral("v")));
         QCOMPARE(ReadBytes(m_path), QByteArray("[a]\rk=1\nnew=v\n\n[b]\rx=2\r"));
     }
 
@@ -142,8 +155,8 @@ private Q_SLOTS:
                  QStringLiteral("Café € – Trójka"));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), QString()),
                  QStringLiteral("Trójka"));
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("nazwa"),
-                                   QStringLiteral("Łódź €")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("nazwa"),
+                         QStringLiteral("Łódź €")));
         QVERIFY(ReadBytes(m_path).contains("nazwa=\xC5\x81\xC3\xB3\x64\xC5\xBA \xE2\x82\xAC\n"));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("nazwa"), QString()),
                  QStringLiteral("Łódź €"));
@@ -152,8 +165,8 @@ private Q_SLOTS:
     // A value can never start a line of its own, and unreadable names are refused.
     void valuesAndNamesCannotInjectLines()
     {
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"),
-                                   QStringLiteral("a\r\n[1]\rnazwa=evil\nend")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("opis"),
+                         QStringLiteral("a\r\n[1]\rnazwa=evil\nend")));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"), QString()),
                  QStringLiteral("a [1] nazwa=evil end"));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("1"), QStringLiteral("nazwa"),
@@ -164,13 +177,13 @@ private Q_SLOTS:
         const QStringList badSections = {QString(), QStringLiteral("  "), QStringLiteral("a]b"),
                                          QStringLiteral("0\n[1"), QStringLiteral("0\r")};
         for (const QString& section : badSections) {
-            QVERIFY2(!WriteProfileString(m_path, section, QStringLiteral("k"), QStringLiteral("v")),
+            QVERIFY2(!WriteKey(m_path, section, QStringLiteral("k"), QStringLiteral("v")),
                      qPrintable(section));
         }
         const QStringList badKeys = {QString(), QStringLiteral("nazwa=x"), QStringLiteral("a\nb"),
                                      QStringLiteral(";c"), QStringLiteral("[1]")};
         for (const QString& key : badKeys) {
-            QVERIFY2(!WriteProfileString(m_path, QStringLiteral("0"), key, QStringLiteral("v")),
+            QVERIFY2(!WriteKey(m_path, QStringLiteral("0"), key, QStringLiteral("v")),
                      qPrintable(key));
         }
         QCOMPARE(ReadBytes(m_path), before);
@@ -179,35 +192,32 @@ private Q_SLOTS:
     // Erasing takes the first matching section with all its lines; a missing one changes nothing.
     void eraseSection()
     {
-        QVERIFY(EraseProfileSection(m_path, QStringLiteral("3")));
+        QVERIFY(Erase(m_path, QStringLiteral("3")));
         QVERIFY(!QFile::exists(m_path));
 
         WriteBytes(m_path, "[A]\r\nk=1\r\n; note\r\n[b]\r\nk=2\r\n[a]\r\nk=3");
-        QVERIFY(EraseProfileSection(m_path, QStringLiteral("a")));
+        QVERIFY(Erase(m_path, QStringLiteral("a")));
         QCOMPARE(ReadBytes(m_path), QByteArray("[b]\r\nk=2\r\n[a]\r\nk=3"));
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("A"), QStringLiteral("k"), QString()),
                  QStringLiteral("3"));
-        QVERIFY(EraseProfileSection(m_path, QStringLiteral("missing")));
+        QVERIFY(Erase(m_path, QStringLiteral("missing")));
         QCOMPARE(ReadBytes(m_path), QByteArray("[b]\r\nk=2\r\n[a]\r\nk=3"));
     }
 
     // A replacement keeps the file's permissions and writes through a symbolic link.
     void replacementKeepsPermissionsAndLinks()
     {
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("k"),
-                                   QStringLiteral("1")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("k"), QStringLiteral("1")));
         const QByteArray native = QFile::encodeName(m_path);
         QCOMPARE(::chmod(native.constData(), 0640), 0);
-        QVERIFY(WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("k"),
-                                   QStringLiteral("2")));
+        QVERIFY(WriteKey(m_path, QStringLiteral("0"), QStringLiteral("k"), QStringLiteral("2")));
         struct stat status;
         QCOMPARE(::stat(native.constData(), &status), 0);
         QCOMPARE(status.st_mode & 07777, 0640u);
 
         const QString link = m_dir->filePath(QStringLiteral("link.lst"));
         QVERIFY(QFile::link(m_path, link));
-        QVERIFY(WriteProfileString(link, QStringLiteral("0"), QStringLiteral("k"),
-                                   QStringLiteral("3")));
+        QVERIFY(WriteKey(link, QStringLiteral("0"), QStringLiteral("k"), QStringLiteral("3")));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadProfileString(m_path, QStringLiteral("0"), QStringLiteral("k"), QString()),
                  QStringLiteral("3"));
@@ -218,8 +228,8 @@ private Q_SLOTS:
     {
         const QByteArray before = "[0]\nnazwa=Jazz\n";
         WriteBytes(m_path, before);
-        QVERIFY(!WriteProfileString(m_dir->filePath(QStringLiteral("no/such/folder.lst")),
-                                    QStringLiteral("0"), QStringLiteral("k"), QStringLiteral("v")));
+        QVERIFY(!WriteKey(m_dir->filePath(QStringLiteral("no/such/folder.lst")),
+                          QStringLiteral("0"), QStringLiteral("k"), QStringLiteral("v")));
 
         // Even root cannot write past the file size limit: the write fails half-way.
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -228,8 +238,8 @@ private Q_SLOTS:
         rlimit small = oldLimit;
         small.rlim_cur = 4096;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = WriteProfileString(m_path, QStringLiteral("0"), QStringLiteral("opis"),
-                                                QString(2 * 4096, QLatin1Char('x')));
+        const bool written = WriteKey(m_path, QStringLiteral("0"), QStringLiteral("opis"),
+                                      QString(2 * 4096, QLatin1Char('x')));
         setrlimit(RLIMIT_FSIZE, &oldLimit);
         std::signal(SIGXFSZ, oldHandler);
 
