@@ -25,10 +25,12 @@ endforeach()
 install(FILES ${WAVEDOCK_RESOURCES}/icons/wavedock.svg
         DESTINATION share/icons/hicolor/scalable/apps RENAME ${WAVEDOCK_APP_ID}.svg)
 
-# Manual pages are shipped compressed; -n keeps the archive free of a time stamp.
+# The manual page names the project's version. Manual pages are shipped
+# compressed; -n keeps the archive free of a time stamp.
+configure_file(${WAVEDOCK_RESOURCES}/wavedock.1.in ${PROJECT_BINARY_DIR}/wavedock.1 @ONLY)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/wavedock.1.gz
-    COMMAND gzip -9n -c ${WAVEDOCK_RESOURCES}/wavedock.1 > ${PROJECT_BINARY_DIR}/wavedock.1.gz
-    DEPENDS ${WAVEDOCK_RESOURCES}/wavedock.1 VERBATIM)
+    COMMAND gzip -9n -c ${PROJECT_BINARY_DIR}/wavedock.1 > ${PROJECT_BINARY_DIR}/wavedock.1.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/wavedock.1 VERBATIM)
 add_custom_target(wavedock_man_page ALL DEPENDS ${PROJECT_BINARY_DIR}/wavedock.1.gz)
 install(FILES ${PROJECT_BINARY_DIR}/wavedock.1.gz DESTINATION share/man/man1)
 

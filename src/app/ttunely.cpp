@@ -126,8 +126,7 @@ void Ttunely::FirstIdleInitialisation()
     // Cleared first, so a step that fails is not retried on the next pass.
     ui->startup->setChecked(false);
     m_winamp.ClearFound();
-    versionText = QString::fromLatin1(kVersion);
-    ui->wersja->setText(versionText);
+    ui->wersja->setText(QString::fromLatin1(kVersion));
 
     m_splash = new Tsplash(this);
     m_splash->show();

@@ -6,6 +6,7 @@
 #include "test_files.h"
 #include "test_main.h"
 #include "tsplash.h"
+#include "version.h"
 
 #include <QBitmap>
 #include <QDir>
@@ -54,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(f.window().timer()->interval(), 3000);
 
         QVERIFY(f.ShowAndRunFirstIdlePass());
-        QCOMPARE(ui.wersja->text(), QStringLiteral("1.2"));
+        QCOMPARE(ui.wersja->text(), QLatin1String(kVersion));
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("0) Jazz - Smooth"));
         QCOMPARE(list->item(1)->text(), QStringLiteral("1) Rock - "));
@@ -235,7 +236,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Unable to create the folder %1.")
                                  .arg(f.dir.filePath(QStringLiteral("data/wavedock")))});
         QCOMPARE(boxes.boxes().first().icon, QMessageBox::Critical);
-        QCOMPARE(f.form().wersja->text(), QStringLiteral("1.2"));
+        QCOMPARE(f.form().wersja->text(), QLatin1String(kVersion));
         QVERIFY(QDir(f.dir.filePath(QStringLiteral("cache/wavedock"))).exists());
     }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installed program: `cmake --install` into a DESTDIR and a prefix of our own
 # gives exactly the expected tree, its desktop entry and AppStream data validate
-# cleanly under one application id, the command line answers, and the installed
-# executable starts, shows its window and has Help open the installed readme.
+# cleanly under one application id, the manual page carries the version, the
+# command line answers, and the installed executable starts, shows its window
+# and has Help open the installed readme.
 # Usage: install_tree_test.sh BUILD_DIR APP_ID VERSION
 set -euo pipefail
 build=$1 id=$2 version=$3
@@ -39,7 +40,8 @@ for size in 16 22 24 32 48 64 128 256; do
         fail "icon at $size px is not a $size px RGBA PNG"
 done
 [ -x "$prefix/bin/wavedock" ] || fail "bin/wavedock is not executable"
-gzip -dc "$prefix/share/man/man1/wavedock.1.gz" | grep -q '^\.TH WAVEDOCK 1' || fail "man page"
+gzip -dc "$prefix/share/man/man1/wavedock.1.gz" | grep -q "^\\.TH WAVEDOCK 1 .* \"Wavedock $version\"" ||
+    fail "man page without version $version"
 
 # Desktop metadata: clean validation, one id everywhere.
 desktop="$prefix/share/applications/$id.desktop"
