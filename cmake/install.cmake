@@ -1,6 +1,7 @@
 # Install rules and the Debian package. Installed, the tree reads:
 #   bin/wavedock
-#   share/wavedock/wavedock.txt         the readme Help opens, found from bin/ by
+#   share/wavedock/wavedock.txt         the readme Help opens and the licence text
+#   share/wavedock/LICENSE              the About box opens, found from bin/ by
 #                                       FixedPaths, hence fixed folder names here
 #   share/applications/<id>.desktop     share/metainfo/<id>.metainfo.xml
 #   share/icons/hicolor/<n>x<n>/apps/<id>.png, scalable/apps/<id>.svg
@@ -8,7 +9,8 @@
 set(WAVEDOCK_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
 
 install(TARGETS wavedock RUNTIME DESTINATION bin)
-install(FILES ${WAVEDOCK_RESOURCES}/wavedock.txt DESTINATION share/wavedock)
+install(FILES ${WAVEDOCK_RESOURCES}/wavedock.txt ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION share/wavedock)
 
 configure_file(${WAVEDOCK_RESOURCES}/wavedock.desktop.in
                ${PROJECT_BINARY_DIR}/${WAVEDOCK_APP_ID}.desktop @ONLY)
