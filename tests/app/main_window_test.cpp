@@ -15,9 +15,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -260,6 +262,17 @@ private Q_SLOTS:
                               "Button12", "list",     "wybraneradiobtn", "Button5",  "Button6",
                               "Button10", "Button11", "glosnosc",        "aktnazwa", "aktopis",
                               "Button8",  "startup",  "Button4",         "Button7",  "Button13"}));
+    }
+
+    // The window's own hint settings reach every window: a hint waits 250 ms,
+    // stays 9 s and shows on light blue (132, 216, 240), not Qt's defaults.
+    void ownHintSettings()
+    {
+        Application::instance()->setHints(HintSettings{});
+        MainWindowFixture f;
+        QCOMPARE(qApp->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 250);
+        QCOMPARE(Application::instance()->hints().hidePause, 9000);
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(132, 216, 240));
     }
 
     // Exit and the close box both end the message loop.
