@@ -1,6 +1,7 @@
 # Install rules and the Debian package. Installed, the tree reads:
 #   bin/wavedock
-#   share/wavedock/wavedock.txt         the readme Help opens, found from bin/ by
+#   share/wavedock/wavedock.txt         the readme Help opens and the licence text
+#   share/wavedock/LICENSE              the About box opens, found from bin/ by
 #                                       FixedPaths, hence fixed folder names here
 #   share/applications/<id>.desktop     share/metainfo/<id>.metainfo.xml
 #   share/icons/hicolor/<n>x<n>/apps/<id>.png, scalable/apps/<id>.svg
@@ -8,7 +9,8 @@
 set(WAVEDOCK_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
 
 install(TARGETS wavedock RUNTIME DESTINATION bin)
-install(FILES ${WAVEDOCK_RESOURCES}/wavedock.txt DESTINATION share/wavedock)
+install(FILES ${WAVEDOCK_RESOURCES}/wavedock.txt ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION share/wavedock)
 
 configure_file(${WAVEDOCK_RESOURCES}/wavedock.desktop.in
                ${PROJECT_BINARY_DIR}/${WAVEDOCK_APP_ID}.desktop @ONLY)
@@ -25,10 +27,12 @@ endforeach()
 install(FILES ${WAVEDOCK_RESOURCES}/icons/wavedock.svg
         DESTINATION share/icons/hicolor/scalable/apps RENAME ${WAVEDOCK_APP_ID}.svg)
 
-# Manual pages are shipped compressed; -n keeps the archive free of a time stamp.
+# The manual page names the project's version. Manual pages are shipped
+# compressed; -n keeps the archive free of a time stamp.
+configure_file(${WAVEDOCK_RESOURCES}/wavedock.1.in ${PROJECT_BINARY_DIR}/wavedock.1 @ONLY)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/wavedock.1.gz
-    COMMAND gzip -9n -c ${WAVEDOCK_RESOURCES}/wavedock.1 > ${PROJECT_BINARY_DIR}/wavedock.1.gz
-    DEPENDS ${WAVEDOCK_RESOURCES}/wavedock.1 VERBATIM)
+    COMMAND gzip -9n -c ${PROJECT_BINARY_DIR}/wavedock.1 > ${PROJECT_BINARY_DIR}/wavedock.1.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/wavedock.1 VERBATIM)
 add_custom_target(wavedock_man_page ALL DEPENDS ${PROJECT_BINARY_DIR}/wavedock.1.gz)
 install(FILES ${PROJECT_BINARY_DIR}/wavedock.1.gz DESTINATION share/man/man1)
 

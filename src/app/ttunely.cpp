@@ -87,6 +87,7 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
 
     connect(ui->Button4, &QPushButton::clicked, this, &Ttunely::Button4Click);
     connect(ui->Button7, &QPushButton::clicked, this, &Ttunely::Button7Click);
+    connect(ui->Button13, &QPushButton::clicked, this, &Ttunely::Button13Click);
 
     // The tray icon's stored values; Visible last, as it adds the icon at once.
     tray = new TabfTrayIcon(this, m_services.notificationArea, QStringLiteral("tray"));
@@ -126,8 +127,7 @@ void Ttunely::FirstIdleInitialisation()
     // Cleared first, so a step that fails is not retried on the next pass.
     ui->startup->setChecked(false);
     m_winamp.ClearFound();
-    versionText = QString::fromLatin1(kVersion);
-    ui->wersja->setText(versionText);
+    ui->wersja->setText(QString::fromLatin1(kVersion));
 
     m_splash = new Tsplash(this);
     m_splash->show();
@@ -158,6 +158,18 @@ void Ttunely::RunNewRadioDialog()
 void Ttunely::Button4Click()
 {
     m_services.shell.Open(m_services.paths.readmeFile, platform::ShowCommand::Normal);
+}
+
+void Ttunely::Button13Click()
+{
+    // One About box at a time: another click brings the open one forward.
+    if (!m_about) {
+        m_about = new Tabout(this, m_services.paths, m_services.shell);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void Ttunely::Button7Click()

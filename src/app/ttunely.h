@@ -2,6 +2,7 @@
 
 #include "directory_site.h"
 #include "fixed_paths.h"
+#include "tabout.h"
 #include "tsplash.h"
 #include "winamp_link.h"
 
@@ -45,7 +46,7 @@ struct MainWindowServices
 };
 
 // The main window: three pages, the one-time start-up work on the first idle
-// pass, Help and Exit. Each page's behaviour lives in its own class; this one
+// pass, Help, About and Exit. Each page's behaviour lives in its own class; this one
 // wires them together.
 class Ttunely final : public QWidget
 {
@@ -62,6 +63,7 @@ public:
     ControlPage& controlPage() const { return *m_control; }
     BrowserPage& browserPage() const { return *m_browserPage; }
     Tsplash* splash() const { return m_splash; }
+    Tabout* aboutBox() const { return m_about; }
     QTimer* timer() const { return Timer1; }
     TabfApplicationProperties& applicationProperties() const { return *props; }
     TabfOneInstance* instanceGuard() const { return once; }
@@ -72,6 +74,7 @@ public:
     void propsIdle(QObject* sender, bool& done);
     void Button4Click();
     void Button7Click();
+    void Button13Click();
 
     // Any handler switches pages by caption.
     void SelectPage(const QString& caption);
@@ -91,6 +94,7 @@ private:
     ControlPage* m_control;
     BrowserPage* m_browserPage;
     QPointer<Tsplash> m_splash;
+    QPointer<Tabout> m_about;
     QTimer* Timer1;
     TabfApplicationProperties* props;
     TabfOneInstance* once;

@@ -9,7 +9,8 @@ namespace {
 
 const QString kFolder = QStringLiteral("wavedock");
 
-FixedPaths Layout(const QString& dataRoot, const QString& cacheRoot, const QString& readme)
+FixedPaths Layout(const QString& dataRoot, const QString& cacheRoot, const QString& readme,
+                  const QString& licence)
 {
     FixedPaths paths;
     const QString data = dataRoot + QLatin1Char('/') + kFolder;
@@ -17,6 +18,7 @@ FixedPaths Layout(const QString& dataRoot, const QString& cacheRoot, const QStri
     paths.radiosFolder = data + QStringLiteral("/Radios");
     paths.temporaryPlaylist = cacheRoot + QLatin1Char('/') + kFolder + QStringLiteral("/temp.pls");
     paths.readmeFile = readme;
+    paths.licenceFile = licence;
     return paths;
 }
 
@@ -29,23 +31,24 @@ QString FixedPaths::PlaylistFile(int slot) const
 
 FixedPaths FixedPaths::ForCurrentUser()
 {
+    const QString executableFolder = QCoreApplication::applicationDirPath();
     return Layout(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
                   QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
-                  ReadmeFor(QCoreApplication::applicationDirPath()));
+                  ShippedFile(executableFolder, QStringLiteral("wavedock.txt")),
+                  ShippedFile(executableFolder, QStringLiteral("LICENSE")));
 }
 
-QString FixedPaths::ReadmeFor(const QString& executableFolder)
+QString FixedPaths::ShippedFile(const QString& executableFolder, const QString& name)
 {
     const QString installed =
-        QDir::cleanPath(executableFolder + QStringLiteral("/../share/wavedock/wavedock.txt"));
-    return QFileInfo::exists(installed) ? installed
-                                        : executableFolder + QStringLiteral("/wavedock.txt");
+        QDir::cleanPath(executableFolder + QStringLiteral("/../share/wavedock/") + name);
+    return QFileInfo::exists(installed) ? installed : executableFolder + QLatin1Char('/') + name;
 }
 
 FixedPaths FixedPaths::Under(const QString& root)
 {
     return Layout(root + QStringLiteral("/data"), root + QStringLiteral("/cache"),
-                  root + QStringLiteral("/wavedock.txt"));
+                  root + QStringLiteral("/wavedock.txt"), root + QStringLiteral("/LICENSE"));
 }
 
 bool FixedPaths::CreateFolders(QString* notMade) const

@@ -6,6 +6,7 @@
 #include "test_files.h"
 #include "test_main.h"
 #include "tsplash.h"
+#include "version.h"
 
 #include <QBitmap>
 #include <QDir>
@@ -14,9 +15,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -54,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(f.window().timer()->interval(), 3000);
 
         QVERIFY(f.ShowAndRunFirstIdlePass());
-        QCOMPARE(ui.wersja->text(), QStringLiteral("1.2"));
+        QCOMPARE(ui.wersja->text(), QLatin1String(kVersion));
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("0) Jazz - Smooth"));
         QCOMPARE(list->item(1)->text(), QStringLiteral("1) Rock - "));
@@ -235,7 +238,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Unable to create the folder %1.")
                                  .arg(f.dir.filePath(QStringLiteral("data/wavedock")))});
         QCOMPARE(boxes.boxes().first().icon, QMessageBox::Critical);
-        QCOMPARE(f.form().wersja->text(), QStringLiteral("1.2"));
+        QCOMPARE(f.form().wersja->text(), QLatin1String(kVersion));
         QVERIFY(QDir(f.dir.filePath(QStringLiteral("cache/wavedock"))).exists());
     }
 
@@ -259,6 +262,17 @@ private Q_SLOTS:
                               "Button12", "list",     "wybraneradiobtn", "Button5",  "Button6",
                               "Button10", "Button11", "glosnosc",        "aktnazwa", "aktopis",
                               "Button8",  "startup",  "Button4",         "Button7",  "Button13"}));
+    }
+
+    // The window's own hint settings reach every window: a hint waits 250 ms,
+    // stays 9 s and shows on light blue (132, 216, 240), not Qt's defaults.
+    void ownHintSettings()
+    {
+        Application::instance()->setHints(HintSettings{});
+        MainWindowFixture f;
+        QCOMPARE(qApp->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 250);
+        QCOMPARE(Application::instance()->hints().hidePause, 9000);
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(132, 216, 240));
     }
 
     // Exit and the close box both end the message loop.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The installed program: `cmake --install` into a DESTDIR and a prefix of our own
-# gives exactly the expected tree, its desktop entry and AppStream data validate
-# cleanly under one application id, the command line answers, and the installed
-# executable starts, shows its window and has Help open the installed readme.
+# gives exactly the expected tree with the licence's full text, its desktop entry
+# and AppStream data validate cleanly under one application id and name the
+# licence, the manual page carries the version, the command line answers, and
+# the installed executable starts, shows its window and has Help open the
+# installed readme.
 # Usage: install_tree_test.sh BUILD_DIR APP_ID VERSION
 set -euo pipefail
 build=$1 id=$2 version=$3
@@ -26,6 +28,7 @@ prefix="$work/root/opt/wavedock"
 
 # The whole tree, no file missing and none extra.
 expected=(bin/wavedock lib/wavedock/libwavedock_webengine.so share/wavedock/wavedock.txt
+    share/wavedock/LICENSE
     "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
     share/man/man1/wavedock.1.gz share/doc/wavedock/copyright share/doc/wavedock/changelog.gz
     "share/icons/hicolor/scalable/apps/$id.svg")
@@ -39,7 +42,15 @@ for size in 16 22 24 32 48 64 128 256; do
         fail "icon at $size px is not a $size px RGBA PNG"
 done
 [ -x "$prefix/bin/wavedock" ] || fail "bin/wavedock is not executable"
-gzip -dc "$prefix/share/man/man1/wavedock.1.gz" | grep -q '^\.TH WAVEDOCK 1' || fail "man page"
+gzip -dc "$prefix/share/man/man1/wavedock.1.gz" | grep -q "^\\.TH WAVEDOCK 1 .* \"Wavedock $version\"" ||
+    fail "man page without version $version"
+# The licence's full text, as Debian ships it where it can be compared.
+license="$prefix/share/wavedock/LICENSE"
+grep -q 'GNU GENERAL PUBLIC LICENSE' "$license" && grep -q 'END OF TERMS AND CONDITIONS' "$license" ||
+    fail "LICENSE is not the full GPL"
+if [ -f /usr/share/common-licenses/GPL-3 ]; then
+    cmp -s "$license" /usr/share/common-licenses/GPL-3 || fail "LICENSE differs from the GPL-3 text"
+fi
 
 # Desktop metadata: clean validation, one id everywhere.
 desktop="$prefix/share/applications/$id.desktop"
@@ -51,6 +62,7 @@ report=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli:
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's icon is not $id"
 grep -q '^MimeType' "$desktop" && fail "desktop entry claims MIME types"
 grep -q "<id>$id</id>" "$metainfo" || fail "AppStream id is not $id"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "AppStream licence"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "launchable"
 
 # The command line, from the installed executable, without a display.

@@ -1,0 +1,54 @@
+#include "tabout.h"
+
+#include "fixed_paths.h"
+#include "shell.h"
+#include "ui_about.h"
+#include "version.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+
+namespace {
+
+// A path in a box narrower than it: its start in view, the whole in the hint.
+void ShowPath(QLineEdit* box, const QString& path)
+{
+    box->setText(path);
+    box->setCursorPosition(0);
+    box->setToolTip(path);
+    box->setAccessibleDescription(path);
+}
+
+} // namespace
+
+Tabout::Tabout(QWidget* owner, const FixedPaths& paths, platform::Shell& shell)
+    : FixedDialog(owner), ui(std::make_unique<Ui::Tabout>()), m_shell(shell),
+      m_licenceFile(paths.licenceFile), m_dataFolder(QFileInfo(paths.catalogueFile).absolutePath())
+{
+    ui->setupUi(this);
+    ui->nameAndVersion->setText(ui->nameAndVersion->text().arg(QLatin1String(kVersion)));
+    ui->libraries->setText(ui->libraries->text().arg(QLatin1String(qVersion())));
+    ShowPath(ui->catalogueFile, paths.catalogueFile);
+    ShowPath(ui->radiosFolder, paths.radiosFolder);
+    finishLayout();
+    // Unlike the program's other dialogs, this box only informs: Return and
+    // Escape close it, and Return on a focused button presses that button.
+    ui->closeButton->setDefault(true);
+    for (QPushButton* button : {ui->licenceButton, ui->openFolderButton, ui->closeButton})
+        button->setAutoDefault(true);
+
+    connect(ui->licenceButton, &QPushButton::clicked, this,
+            [this] { m_shell.Open(m_licenceFile, platform::ShowCommand::Normal); });
+    connect(ui->openFolderButton, &QPushButton::clicked, this,
+            [this] { m_shell.Open(m_dataFolder, platform::ShowCommand::Normal); });
+    connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+Tabout::~Tabout() = default;
+
+void Tabout::keyPressEvent(QKeyEvent* event)
+{
+    // QDialog's own keys (Return presses the default button, Escape rejects),
+    // which the other dialogs switch off.
+    QDialog::keyPressEvent(event);
+}

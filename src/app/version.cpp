@@ -1,3 +1,0 @@
-#include "version.h"
-
-QString versionText;
