@@ -1,6 +1,6 @@
 #include "audacious_fixture.h"
 #include "event_loop_wait.h"
-#include "mpris_window_messages.h"
+#include "mpris_media_player.h"
 #include "private_session_bus.h"
 #include "winamp_link.h"
 
@@ -19,7 +19,7 @@ private:
     std::unique_ptr<PrivateSessionBus> bus_;
     AudaciousFixture audacious_;
     QTemporaryDir workspace_;
-    std::unique_ptr<platform::MprisWindowMessages> layer_;
+    std::unique_ptr<platform::MprisMediaPlayer> layer_;
     std::unique_ptr<WinampLink> link_;
 
     QDBusConnection Client() const { return QDBusConnection(QStringLiteral("audacious-client")); }
@@ -52,7 +52,11 @@ private slots:
         QVERIFY(bus_->IsRunning());
         QVERIFY(bus_->Connect(QStringLiteral("audacious-client")).isConnected());
         QVERIFY2(audacious_.Start(bus_->Address(), Client()), qPrintable(audacious_.Output()));
-        layer_ = std::make_unique<platform::MprisWindowMessages>(Client());
+        // Audacious is the desktop's ".pls" application here, whatever this
+        // machine's own associations say.
+        layer_ = std::make_unique<platform::MprisMediaPlayer>(
+            Client(), platform::PlayerCallTiming(),
+            [] { return QStringLiteral("audacious.desktop"); });
         link_ = std::make_unique<WinampLink>(*layer_);
     }
 
@@ -64,7 +68,7 @@ private slots:
         QDBusConnection::disconnectFromBus(QStringLiteral("audacious-client"));
     }
 
-    // The layer finds Audacious as Winamp, and with nothing playing the three
+    // The layer finds Audacious as the player, and with nothing playing the three
     // readings are 0.
     void foundAndIdleReadingsAreZero()
     {
