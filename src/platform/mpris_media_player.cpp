@@ -139,9 +139,21 @@ void MprisMediaPlayer::AskDesktopEntry(const QString& busName, const QString& un
 // 3. of several, the one that says it plays an address of the playlist last
 //    handed over;
 // 4. else the first of them by bus name.
+// Asking GIO costs tens of microseconds; the calls of one readings refresh
+// share one answer.
+QString MprisMediaPlayer::Application()
+{
+    if (!applicationAskedAt_.isValid() ||
+        applicationAskedAt_.elapsed() >= timing_.refresh.count()) {
+        applicationId_ = application_();
+        applicationAskedAt_.start();
+    }
+    return applicationId_;
+}
+
 MprisMediaPlayer::Peer* MprisMediaPlayer::ChoosePlayer()
 {
-    const QString application = application_();
+    const QString application = Application();
     if (application.isEmpty())
         return nullptr;
     std::vector<Peer*> candidates;

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusPendingCall>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -33,8 +34,8 @@ class MprisMediaPlayer final : public QObject, public MediaPlayer
 {
     Q_OBJECT
 public:
-    // The desktop id of the ".pls" application, asked on every call so that a
-    // change of the desktop's choice counts at once.
+    // The desktop id of the ".pls" application, asked again after each
+    // readings refresh so that a change of the desktop's choice counts at once.
     using ApplicationLookup = std::function<QString()>;
 
     explicit MprisMediaPlayer(const QDBusConnection& bus,
@@ -61,6 +62,7 @@ private:
 
     void OnOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void AskDesktopEntry(const QString& busName, const QString& uniqueName);
+    QString Application();
     Peer* CurrentPlayer(PlayerHandle handle);
     Peer* ChoosePlayer();
     bool PlaysHandedOverStation(Peer& peer);
@@ -74,6 +76,8 @@ private:
     QDBusConnection bus_;
     PlayerCallTiming timing_;
     ApplicationLookup application_;
+    QString applicationId_;
+    QElapsedTimer applicationAskedAt_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
     // By well-known name, so in alphabetical order; a player goes with its name.
     std::map<QString, std::unique_ptr<Peer>> players_;
