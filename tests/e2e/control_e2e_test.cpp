@@ -75,13 +75,11 @@ private Q_SLOTS:
         if (!IcecastStreamFixture::IsInstalled())
             QSKIP("icecast2, ezstream, sox or lame is missing");
         QVERIFY(workspace_.isValid());
-        bus_ = std::make_unique<PrivateSessionBus>();
-        QVERIFY(bus_->IsRunning());
-        QVERIFY(bus_->Connect(kConnection).isConnected());
         // The Audacious the shell starts, and the one it wakes, must meet on
         // the test's bus, and the shell must find the test's own ".pls"
         // association (read once, when first asked).
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_->Address().toUtf8());
+        bus_ = SessionBusForChildren(kConnection);
+        QVERIFY(bus_);
         const QString config = workspace_.path() + QStringLiteral("/config");
         QVERIFY(QDir().mkpath(config));
         QVERIFY(WriteFile(config + QStringLiteral("/mimeapps.list"),

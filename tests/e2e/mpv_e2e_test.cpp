@@ -76,6 +76,8 @@ private:
         return MprisPlayerProperty(Bus(), Mpv(), QStringLiteral("Volume")).toDouble();
     }
 
+    // Names mpv in the user's mimeapps.list, or names nothing; either way GIO
+    // must then answer mpv (it sees the change through its file monitors).
     void NameMpvTheDefault(bool named)
     {
         const QString list = Path(QStringLiteral("config/mimeapps.list"));
@@ -83,6 +85,7 @@ private:
             QVERIFY(WriteFile(list, "[Default Applications]\naudio/x-scpls=mpv.desktop\n"));
         else
             QFile::remove(list);
+        QTRY_COMPARE(platform::PlaylistApplicationId(), QStringLiteral("mpv.desktop"));
     }
 
     // Listens to the station and waits until mpv plays it and the window
@@ -97,17 +100,24 @@ private:
                  qPrintable(shown.Readings()));
     }
 
-    // The layers the product wires in main(), on the test's bus.
-    struct Layers
+    // The layers the product wires in main(), on the test's bus, and the
+    // real window over them on one installed station.
+    struct Desktop
     {
-        explicit Layers(const QDBusConnection& bus) : shell(&opened), player(bus)
+        Desktop(const QDBusConnection& bus, const FixedPaths& paths)
+            : shell(&opened), player(bus), shown(paths, shell, player)
         {
             player.SetLastOpenedPlaylist(&opened);
         }
         platform::LastOpenedPlaylist opened;
         platform::XdgShell shell;
         platform::MprisMediaPlayer player;
+        ShownWindow shown;
     };
+    FixedPaths Station(const QString& folder) const
+    {
+        return InstallLoopbackStation(Path(folder), radio_.Url());
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -118,13 +128,11 @@ private Q_SLOTS:
         if (!IcecastStreamFixture::IsInstalled())
             QSKIP("icecast2, ezstream, sox or lame is missing");
         QVERIFY(workspace_.isValid());
-        bus_ = std::make_unique<PrivateSessionBus>();
-        QVERIFY(bus_->IsRunning());
-        QVERIFY(bus_->Connect(kConnection).isConnected());
         // The mpv the shell starts meets the test on the test's bus, plays
         // into nothing, and the desktop's associations are the test's own
         // (GIO reads where they are once, when first asked).
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_->Address().toUtf8());
+        bus_ = SessionBusForChildren(kConnection);
+        QVERIFY(bus_);
         qputenv("XDG_CONFIG_HOME", Path(QStringLiteral("config")).toUtf8());
         qputenv("XDG_DATA_HOME", Path(QStringLiteral("data")).toUtf8());
         QVERIFY(QDir().mkpath(Path(QStringLiteral("config/mpv"))));
@@ -152,10 +160,8 @@ private Q_SLOTS:
     void defaultNamedDrivesMpv()
     {
         NameMpvTheDefault(true);
-        QTRY_COMPARE(platform::PlaylistApplicationId(), QStringLiteral("mpv.desktop"));
-        Layers layers(Bus());
-        ShownWindow shown(InstallLoopbackStation(Path(QStringLiteral("a")), radio_.Url()),
-                          layers.shell, layers.player);
+        Desktop desktop(Bus(), Station(QStringLiteral("a")));
+        ShownWindow& shown = desktop.shown;
         ListenUntilPlaying(shown);
         QVERIFY(shown.window.winamp().Found());
 
@@ -183,17 +189,15 @@ private Q_SLOTS:
     // browser receives nothing.
     void databaseChoiceDrivesMpvNotTheBrowser()
     {
-        NameMpvTheDefault(false);
         QVERIFY(WriteFile(Path(QStringLiteral("data/applications/mimeinfo.cache")),
                           "[MIME Cache]\naudio/x-scpls=mpv.desktop;\n"));
-        QTRY_COMPARE(platform::PlaylistApplicationId(), QStringLiteral("mpv.desktop"));
+        NameMpvTheDefault(false);
         FakeMprisPlayer browser(bus_->Address(), QStringLiteral("chromium.instance4242"),
                                 QStringLiteral("chromium"));
         QVERIFY(browser.IsOnBus());
         browser.SetStatus(QStringLiteral("Playing"));
-        Layers layers(Bus());
-        ShownWindow shown(InstallLoopbackStation(Path(QStringLiteral("b")), radio_.Url()),
-                          layers.shell, layers.player);
+        Desktop desktop(Bus(), Station(QStringLiteral("b")));
+        ShownWindow& shown = desktop.shown;
         ListenUntilPlaying(shown);
 
         QTest::mouseClick(shown.control.SpeedButton2, Qt::LeftButton);
@@ -212,10 +216,8 @@ private Q_SLOTS:
     void restartedMpvIsDriven()
     {
         NameMpvTheDefault(true);
-        QTRY_COMPARE(platform::PlaylistApplicationId(), QStringLiteral("mpv.desktop"));
-        Layers layers(Bus());
-        ShownWindow shown(InstallLoopbackStation(Path(QStringLiteral("c")), radio_.Url()),
-                          layers.shell, layers.player);
+        Desktop desktop(Bus(), Station(QStringLiteral("c")));
+        ShownWindow& shown = desktop.shown;
         ListenUntilPlaying(shown);
         const QString first = MpvUniqueName();
         QTest::mouseClick(shown.control.SpeedButton3, Qt::LeftButton);

@@ -5,12 +5,14 @@
 #include "fake_url_download.h"
 #include "fixed_paths.h"
 #include "main_window_fixture.h"
+#include "private_session_bus.h"
 #include "ttunely.h"
 #include "ui_control_page.h"
 #include "ui_installed_radios_page.h"
 #include "ui_tunely.h"
 
 #include <QTest>
+#include <memory>
 
 // The real main window, shown, on a catalogue, with the shell and player layer a test gives it.
 struct ShownWindow
@@ -79,4 +81,15 @@ inline FixedPaths InstallLoopbackStation(const QString& root, const QString& url
                                     [&](int, const QString&) { return playlist; }));
     }();
     return paths;
+}
+
+// A private bus, connected as `connection`, that every program the test starts
+// from now on takes for its session bus; null when it does not run.
+inline std::unique_ptr<PrivateSessionBus> SessionBusForChildren(const QString& connection)
+{
+    auto bus = std::make_unique<PrivateSessionBus>();
+    if (!bus->IsRunning() || !bus->Connect(connection).isConnected())
+        return nullptr;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus->Address().toUtf8());
+    return bus;
 }
