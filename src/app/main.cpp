@@ -8,7 +8,7 @@
 #include "last_opened_playlist.h"
 #include "local_socket_windows.h"
 #include "lock_file_mutexes.h"
-#include "mpris_window_messages.h"
+#include "mpris_media_player.h"
 #include "network_url_download.h"
 #include "system_tray_notification_area.h"
 #include "tabf_one_instance.h"
@@ -50,14 +50,14 @@ int main(int argc, char** argv)
 
     platform::LastOpenedPlaylist openedPlaylist;
     platform::XdgShell shell(&openedPlaylist);
-    platform::MprisWindowMessages windowMessages(QDBusConnection::sessionBus());
-    windowMessages.SetLastOpenedPlaylist(&openedPlaylist);
+    platform::MprisMediaPlayer mediaPlayer(QDBusConnection::sessionBus());
+    mediaPlayer.SetLastOpenedPlaylist(&openedPlaylist);
     DownloadProgressDialog downloadProgress;
     platform::NetworkUrlDownload urlDownload(platform::NetworkUrlDownload::Limits(),
                                              &downloadProgress);
     platform::SystemTrayNotificationArea notificationArea;
     Ttunely window(MainWindowServices{FixedPaths::ForCurrentUser(), DirectorySite{}, shell,
-                                      windowMessages, urlDownload, notificationArea, &namedMutexes,
+                                      mediaPlayer, urlDownload, notificationArea, &namedMutexes,
                                       &topLevelWindows});
     app.setMainForm(&window);
     // Other copies find this one by its application window once the loop runs.

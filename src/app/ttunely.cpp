@@ -33,7 +33,7 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::Ttunely>()), m_services(std::move(services)),
-      m_winamp(m_services.windowMessages),
+      m_winamp(m_services.mediaPlayer),
       m_catalogue(std::make_unique<CatalogueStore>(m_services.paths)), Timer1(new QTimer(this)),
       props(new TabfApplicationProperties(this))
 {

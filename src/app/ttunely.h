@@ -16,10 +16,10 @@ class Ttunely;
 namespace platform {
 class NamedMutexes;
 class NotificationArea;
+class MediaPlayer;
 class Shell;
 class TopLevelWindows;
 class UrlDownload;
-class WindowMessages;
 } // namespace platform
 class BrowserPage;
 class CatalogueStore;
@@ -37,7 +37,7 @@ struct MainWindowServices
     FixedPaths paths;
     DirectorySite directory;
     platform::Shell& shell;
-    platform::WindowMessages& windowMessages;
+    platform::MediaPlayer& mediaPlayer;
     platform::UrlDownload& urlDownload;
     platform::NotificationArea& notificationArea;
     // The single-instance guard's layers; without them (tests) it sees no other copy.

@@ -2,16 +2,18 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <map>
 
 namespace platform {
 
-void LastOpenedPlaylist::Record(const QString& file)
+void LastOpenedPlaylist::Record(const QString& file, const QString& application)
 {
     if (!file.endsWith(QLatin1String(".pls"), Qt::CaseInsensitive))
         return;
     // A new playlist replaces the record even when it gives no address: the
     // old station no longer plays.
-    firstEntry_.clear();
+    entries_.clear();
+    application_ = application;
     QFile playlist(file);
     if (!playlist.open(QIODevice::ReadOnly))
         return;
@@ -20,8 +22,7 @@ void LastOpenedPlaylist::Record(const QString& file)
     static const QRegularExpression entry(QStringLiteral("^\\s*File(\\d+)\\s*=\\s*(\\S.*?)\\s*$"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::MultilineOption);
-    qulonglong lowest = 0;
-    QUrl first;
+    std::map<qulonglong, QUrl> byNumber; // the first of a repeated number counts
     for (auto match = entry.globalMatch(text); match.hasNext();) {
         const QRegularExpressionMatch found = match.next();
         bool numbered = false;
@@ -29,12 +30,11 @@ void LastOpenedPlaylist::Record(const QString& file)
         const QUrl url(found.captured(2));
         const bool web =
             url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
-        if (numbered && web && (first.isEmpty() || number < lowest)) {
-            lowest = number;
-            first = url;
-        }
+        if (numbered && web)
+            byNumber.emplace(number, url);
     }
-    firstEntry_ = first;
+    for (const auto& [number, url] : byNumber)
+        entries_.append(url);
 }
 
 } // namespace platform

@@ -1,24 +1,31 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
 namespace platform {
 
-// The first address of the last ".pls" playlist handed to the desktop's
-// player, for players that do not say what they play. The shell layer records
-// each playlist it opens; the player layer reads it back.
+// The last ".pls" playlist handed to the desktop's player: its addresses and
+// the application it went to. The shell layer records each playlist it opens;
+// the player layer reads it back, to tell the player that plays it among
+// several and to probe a stream for players that do not say what they play.
 class LastOpenedPlaylist final
 {
 public:
-    // Reads the ".pls" playlist's lowest-numbered "FileN" entry with an
-    // http(s) address (at most 64 KiB of the file are read); the record is
-    // empty when it has none. Other files leave the record as it was.
-    void Record(const QString& file);
-    QUrl FirstEntry() const { return firstEntry_; }
+    // Reads the ".pls" playlist's "FileN" entries with an http(s) address, in
+    // the order of their numbers (at most 64 KiB of the file are read), and
+    // notes the desktop id of the application it was handed to (empty when
+    // none took it). Other files leave the record as it was.
+    void Record(const QString& file, const QString& application);
+    // The lowest-numbered address, or empty.
+    QUrl FirstEntry() const { return entries_.value(0); }
+    const QList<QUrl>& Entries() const { return entries_; }
+    QString Application() const { return application_; }
 
 private:
-    QUrl firstEntry_;
+    QList<QUrl> entries_;
+    QString application_;
 };
 
 } // namespace platform

@@ -51,13 +51,6 @@ public:
     // (or, with reuseRecent, a young answer is at hand). An invalid message
     // when there is no answer to give.
     QDBusMessage Read(const QString& key, const Start& start, bool reuseRecent);
-    // Which call the answer kept under `key` came from (0 when none): two
-    // reads saw the same answer when this did not change between them.
-    quint64 AnswerSerial(const QString& key) const
-    {
-        const auto found = entries_.find(key);
-        return found == entries_.end() ? 0 : found->second.answerSerial;
-    }
     // A command: sent, waited for like a question, its answer dropped. The
     // kept answers are forgotten, since the command changes them.
     void Send(const Start& start);

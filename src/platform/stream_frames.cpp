@@ -30,8 +30,12 @@ struct Bytes
     }
 };
 
+// Whole kbit/s; 0 for a rate no stream has, such as one measured over a
+// granule span a server made up, which could be any size at all.
 int RoundToKbit(double bitsPerSecond)
 {
+    if (!(bitsPerSecond >= 0.0 && bitsPerSecond <= figure_limits::MaxBitRate))
+        return 0;
     return int(std::lround(bitsPerSecond / 1000.0)) * 1000;
 }
 
@@ -251,14 +255,16 @@ std::optional<StreamFigures> OggFiguresAt(const Bytes& in, qsizetype at)
     static constexpr char vorbis[] = "\x01vorbis";
     if (size >= 30 && std::equal(vorbis, vorbis + 7, body) && in.Le32(first->bodyAt + 7) == 0) {
         const int channels = body[11];
-        const int rate = int(in.Le32(first->bodyAt + 12));
+        const quint32 rate = in.Le32(first->bodyAt + 12);
         const qint32 nominal = qint32(in.Le32(first->bodyAt + 20));
-        if (channels == 0 || rate <= 0)
+        if (channels == 0 || rate == 0 || rate > quint32(figure_limits::MaxSampleRate))
             return std::nullopt;
-        // Vorbis has three header packets, usually on two pages.
-        const int bitRate =
-            nominal > 0 ? nominal : MeasuredOggBitRate(in, at, first->serial, 2, rate);
-        return StreamFigures{bitRate, rate, channels};
+        // Vorbis has three header packets, usually on two pages. A nominal
+        // rate beyond reason is no better than none.
+        const int bitRate = nominal > 0 && nominal <= figure_limits::MaxBitRate
+                                ? nominal
+                                : MeasuredOggBitRate(in, at, first->serial, 2, int(rate));
+        return StreamFigures{bitRate, int(rate), channels};
     }
     static constexpr char opus[] = "OpusHead";
     if (size >= 19 && std::equal(opus, opus + 8, body) && (body[8] & 0xF0) == 0) {

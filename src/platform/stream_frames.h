@@ -1,17 +1,11 @@
 #pragma once
 
+#include "stream_figures.h"
+
 #include <QByteArray>
 #include <optional>
 
 namespace platform {
-
-// What a listener hears: bit rate in bit/s, sample rate in Hz, channel count.
-struct StreamFigures
-{
-    int bitRate = 0;
-    int sampleRate = 0;
-    int channels = 0;
-};
 
 // The figures of the first audio frames in a piece of a radio stream, as a
 // player would report them, or nothing when they cannot be decided. A stream
@@ -26,7 +20,8 @@ struct StreamFigures
 //   stream (checksums verified); Vorbis's nominal bit rate when it gives one,
 //   else, like Opus (always decoded at 48 kHz), the rate of the audio pages
 //   at hand measured by their granule positions.
-// An ID3v2 tag in front of MPEG audio is skipped. Pure: no I/O.
+// An ID3v2 tag in front of MPEG audio is skipped. Figures beyond
+// figure_limits are read as unknown (0), whatever the bytes say. Pure: no I/O.
 std::optional<StreamFigures> FiguresFromFrames(const QByteArray& bytes);
 
 } // namespace platform

@@ -10,20 +10,21 @@ namespace platform {
 
 namespace {
 
-// "128" or "128,128" (some servers repeat it); kbit/s.
-int LeadingNumber(const QByteArray& header)
+// "128" or "128,128" (some servers repeat it); 0 unless 1..limit, so that a
+// server's figure never overflows what is made of it.
+int LeadingNumber(const QByteArray& header, int limit)
 {
     bool ok = false;
-    const int value = header.split(',').value(0).trimmed().toInt(&ok);
-    return ok && value > 0 ? value : 0;
+    const qlonglong value = header.split(',').value(0).trimmed().toLongLong(&ok);
+    return ok && value > 0 && value <= limit ? int(value) : 0;
 }
 
 std::optional<StreamFigures> FiguresFromHeaders(const QByteArray& bitRate,
                                                 const QByteArray& sampleRate)
 {
     StreamFigures figures;
-    figures.bitRate = LeadingNumber(bitRate) * 1000;
-    figures.sampleRate = LeadingNumber(sampleRate);
+    figures.bitRate = LeadingNumber(bitRate, figure_limits::MaxBitRate / 1000) * 1000; // kbit/s
+    figures.sampleRate = LeadingNumber(sampleRate, figure_limits::MaxSampleRate);
     if (figures.bitRate == 0 && figures.sampleRate == 0)
         return std::nullopt;
     return figures;
@@ -158,8 +159,8 @@ void StreamProbe::Finish(QNetworkReply* reply, const QUrl& url, const QByteArray
         return;
     reply->setProperty("done", true);
     const bool askBare = AnsweredOutsideHttp(*reply, url, bytes);
-    const auto figures = Combined(
-        bytes, FiguresFromHeaders(reply->rawHeader("icy-br"), reply->rawHeader("icy-sr")));
+    const auto figures =
+        Combined(bytes, FiguresFromHeaders(reply->rawHeader("icy-br"), reply->rawHeader("icy-sr")));
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();

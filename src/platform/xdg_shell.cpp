@@ -1,6 +1,7 @@
 #include "xdg_shell.h"
 
 #include "last_opened_playlist.h"
+#include "playlist_application.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -10,9 +11,14 @@ namespace platform {
 void XdgShell::Open(const QString& file, ShowCommand)
 {
     // Desktop launchers choose their own window state; the show command has no
-    // freedesktop equivalent. The launch runs detached, so nothing waits on it.
-    if (opened_ != nullptr)
-        opened_->Record(file);
+    // freedesktop equivalent. Launches run detached, so nothing waits on them.
+    if (file.endsWith(QLatin1String(".pls"), Qt::CaseInsensitive)) {
+        const QString application = OpenWithPlaylistApplication(file);
+        if (opened_ != nullptr)
+            opened_->Record(file, application);
+        if (!application.isEmpty())
+            return;
+    }
     QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 

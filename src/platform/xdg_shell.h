@@ -6,9 +6,11 @@ namespace platform {
 
 class LastOpenedPlaylist;
 
-// Opens files through the freedesktop "open" machinery (xdg-open and
-// mimeapps.list). Playlists it opens are recorded in `opened`, when given,
-// for the player layer to know what the player was handed.
+// Opens files through the freedesktop "open" machinery. Station playlists
+// (".pls") go to the application PlaylistApplicationId() names, the same one
+// the player layer drives, and are recorded in `opened`, when given, for the
+// player layer to know what the player was handed. Other files, and playlists
+// when no application takes ".pls" files, go through xdg-open.
 class XdgShell final : public Shell
 {
 public:

@@ -1,16 +1,12 @@
 #include "winamp_link.h"
 
-#include <QtGlobal>
-
-namespace ipc = platform::winamp_ipc;
-
-WinampLink::WinampLink(platform::WindowMessages& messages) : messages_(messages) {}
+WinampLink::WinampLink(platform::MediaPlayer& player) : player_(player) {}
 
 void WinampLink::DiscoveryStep()
 {
     if (found_)
         return;
-    LookUp();
+    handle_ = player_.Find();
     if (handle_ != 0) {
         found_ = true;
         PlayStateQuery();
@@ -19,62 +15,56 @@ void WinampLink::DiscoveryStep()
 
 void WinampLink::LookUpWhileNotFound()
 {
-    if (!found_)
-        LookUp();
-}
-
-void WinampLink::LookUp()
-{
     // The result is stored even when it is 0.
-    handle_ = messages_.FindWindow(platform::WinampWindowClass());
+    if (!found_)
+        handle_ = player_.Find();
 }
 
 void WinampLink::StartPlaying()
 {
-    SendUser(0, ipc::StartPlaying);
+    player_.Play(handle_);
 }
 
 qint32 WinampLink::PlayStateQuery()
 {
-    return SendUser(0, ipc::PlayState);
+    switch (player_.Status(handle_)) {
+    case platform::PlayStatus::Playing:
+        return Playing;
+    case platform::PlayStatus::Paused:
+        return Paused;
+    case platform::PlayStatus::Stopped:
+        break;
+    }
+    return Stopped;
 }
 
 void WinampLink::SetVolume(int volume)
 {
-    SendUser(static_cast<quintptr>(qBound(0, volume, 255)), ipc::SetVolume);
+    // Winamp's scale ends at 255, the player's at 1.
+    player_.SetVolume(handle_, qBound(0, volume, 255) / 255.0);
 }
 
 qint32 WinampLink::SampleRate()
 {
-    return SendUser(ipc::InfoSampleRate, ipc::StreamInfo);
+    return player_.Figures(handle_).sampleRate / 1000; // Hz -> kHz, 44100 -> 44
 }
 
 qint32 WinampLink::BitRate()
 {
-    return SendUser(ipc::InfoBitRate, ipc::StreamInfo);
+    return player_.Figures(handle_).bitRate / 1000; // bit/s -> kbit/s
 }
 
 qint32 WinampLink::ChannelCount()
 {
-    return SendUser(ipc::InfoChannels, ipc::StreamInfo);
+    return player_.Figures(handle_).channels;
 }
 
 void WinampLink::Pause()
 {
-    SendCommand(ipc::CommandPause);
+    player_.Pause(handle_);
 }
 
 void WinampLink::Stop()
 {
-    SendCommand(ipc::CommandStop);
-}
-
-qint32 WinampLink::SendUser(quintptr wParam, qintptr lParam)
-{
-    return messages_.SendMessage(handle_, platform::WM_USER, wParam, lParam);
-}
-
-void WinampLink::SendCommand(quintptr command)
-{
-    messages_.SendMessage(handle_, platform::WM_COMMAND, command, 0);
+    player_.Stop(handle_);
 }

@@ -1,32 +1,38 @@
 #pragma once
 
-#include "window_messages.h"
+#include "media_player.h"
 
 #include <QtGlobal>
 
 // The program's line to Winamp: the Winamp handle, the Winamp-found flag, the
-// discovery of Winamp's window and the eight messages sent to it. Every sender
-// goes to the current handle whether or not a window is known; with none, the
-// layer answers 0 and nothing happens.
+// discovery of Winamp and the eight messages sent to it, each carried out by
+// one verb of the desktop's media player. Every sender goes to the current
+// handle whether or not a player is known; with none, the layer answers 0 and
+// nothing happens.
 class WinampLink final
 {
 public:
-    explicit WinampLink(platform::WindowMessages& messages);
+    explicit WinampLink(platform::MediaPlayer& player);
     Q_DISABLE_COPY_MOVE(WinampLink)
 
-    // The Winamp handle: Winamp's window, 0 while none is known.
-    platform::WindowHandle Handle() const { return handle_; }
-    // The Winamp-found flag: once true, the window is never looked up again.
+    // The Winamp handle: the player, 0 while none is known.
+    platform::PlayerHandle Handle() const { return handle_; }
+    // The Winamp-found flag: once true, the player is never looked up again.
     bool Found() const { return found_; }
 
     // First-idle initialisation clears the flag.
     void ClearFound() { found_ = false; }
-    // Runs at the end of every idle pass: looks Winamp up until it is found,
-    // and greets it once with a play-state query when it is.
+    // Runs at the end of every idle pass: looks the player up until it is
+    // found, and greets it once with a play-state query when it is.
     void DiscoveryStep();
     // The timer tick's part of discovery: looks up while not found, but never
     // sets the flag (only an idle pass does).
     void LookUpWhileNotFound();
+
+    // Winamp's answers to the play-state query.
+    static constexpr qint32 Stopped = 0;
+    static constexpr qint32 Playing = 1;
+    static constexpr qint32 Paused = 3;
 
     void StartPlaying();
     qint32 PlayStateQuery();
@@ -39,11 +45,7 @@ public:
     void Stop();
 
 private:
-    void LookUp();
-    qint32 SendUser(quintptr wParam, qintptr lParam);
-    void SendCommand(quintptr command);
-
-    platform::WindowMessages& messages_;
-    platform::WindowHandle handle_ = 0;
+    platform::MediaPlayer& player_;
+    platform::PlayerHandle handle_ = 0;
     bool found_ = false;
 };

@@ -6,7 +6,7 @@
 MainWindowFixture::MainWindowFixture(DirectorySite site)
     : paths(FixedPaths::Under(dir.path())),
       m_window(std::make_unique<Ttunely>(
-          MainWindowServices{paths, std::move(site), shell, messages, download, notificationArea}))
+          MainWindowServices{paths, std::move(site), shell, player, download, notificationArea}))
 {
 }
 

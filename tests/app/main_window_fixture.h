@@ -7,8 +7,8 @@
 #include "fake_url_download.h"
 #include "fixed_paths.h"
 #include "installed_radios_page.h"
+#include "recording_media_player.h"
 #include "recording_shell.h"
-#include "recording_window_messages.h"
 #include "ttunely.h"
 #include "ui_browser_page.h"
 #include "ui_control_page.h"
@@ -20,7 +20,7 @@
 #include <memory>
 
 // A real main window on temporary folders, with recording doubles for the
-// shell, the player's window messages and downloads. The browser is the real
+// shell, the media player and downloads. The browser is the real
 // one; by default its directory is an address nothing answers on.
 class MainWindowFixture final
 {
@@ -45,7 +45,7 @@ public:
     QTemporaryDir dir;
     FixedPaths paths;
     RecordingShell shell;
-    RecordingWindowMessages messages;
+    RecordingMediaPlayer player;
     FakeUrlDownload download;
     FakeNotificationArea notificationArea;
 

@@ -23,9 +23,6 @@
 
 namespace {
 
-constexpr quint32 kUserMessage = 0x400;
-constexpr qintptr kPlayStateQuery = 104;
-
 int IdlePassesWhile(const std::function<bool()>& condition)
 {
     int passes = 0;
@@ -63,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(list->item(1)->text(), QStringLiteral("1) Rock - "));
         QVERIFY(f.window().splash() && f.window().splash()->isVisible());
         QCOMPARE(ui.silnik->ActivePage(), QStringLiteral("Winamp control"));
-        QVERIFY(f.messages.Lookups() >= 1);
+        QVERIFY(f.player.Lookups() >= 1);
     }
 
     // Later idle passes never repeat the start-up work: the list is not rebuilt
@@ -95,22 +92,22 @@ private Q_SLOTS:
         ticker.start(20);
         int ticks = 0;
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-        const int before = f.messages.Lookups();
+        const int before = f.player.Lookups();
         IdlePassesWhile([&] { return ticks < 5; });
-        QVERIFY(f.messages.Lookups() > before);
+        QVERIFY(f.player.Lookups() > before);
         QVERIFY(!f.window().winamp().Found());
 
-        f.messages.SetWindow(42);
+        f.player.SetPlayer(42);
         QVERIFY(RunLoopUntil([&] { return f.window().winamp().Found(); }));
-        const int afterFound = f.messages.Lookups();
+        const int afterFound = f.player.Lookups();
         ticks = 0;
         IdlePassesWhile([&] { return ticks < 5; });
-        QCOMPARE(f.messages.Lookups(), afterFound);
+        QCOMPARE(f.player.Lookups(), afterFound);
         int queries = 0;
-        for (const auto& sent : f.messages.SentMessages())
-            queries += sent.message == kUserMessage && sent.lParam == kPlayStateQuery;
+        for (const auto& call : f.player.Calls())
+            queries += call.verb == RecordingMediaPlayer::Verb::Status;
         QCOMPARE(queries, 1);
-        QCOMPARE(f.window().winamp().Handle(), platform::WindowHandle(42));
+        QCOMPARE(f.window().winamp().Handle(), platform::PlayerHandle(42));
     }
 
     // Pages are chosen by caption in any letter case; an unknown caption or

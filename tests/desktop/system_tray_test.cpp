@@ -3,8 +3,8 @@
 #include "fake_url_download.h"
 #include "main_window_fixture.h"
 #include "private_session_bus.h"
+#include "recording_media_player.h"
 #include "recording_shell.h"
-#include "recording_window_messages.h"
 #include "system_tray_notification_area.h"
 #include "tabf_tray_icon.h"
 #include "termination_signal.h"
@@ -40,7 +40,7 @@ private:
     std::unique_ptr<PrivateSessionBus> bus_;
     QProcess host_;
     RecordingShell shell_;
-    RecordingWindowMessages messages_;
+    RecordingMediaPlayer player_;
     FakeUrlDownload download_;
     std::unique_ptr<platform::SystemTrayNotificationArea> area_;
     std::unique_ptr<Ttunely> window_;
@@ -136,7 +136,7 @@ private Q_SLOTS:
         area_ = std::make_unique<platform::SystemTrayNotificationArea>();
         window_ = std::make_unique<Ttunely>(MainWindowServices{
             FixedPaths::Under(dir_.path()), MainWindowFixture::UnreachableDirectory(), shell_,
-            messages_, download_, *area_});
+            player_, download_, *area_});
         Application::instance()->setMainForm(window_.get());
         window_->show();
     }

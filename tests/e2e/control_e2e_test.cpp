@@ -1,23 +1,15 @@
 #include "application.h"
 #include "audacious_fixture.h"
-#include "catalogue_writer.h"
 #include "event_loop_wait.h"
 #include "fake_mpris_player.h"
-#include "fake_notification_area.h"
-#include "fake_url_download.h"
-#include "fixed_paths.h"
 #include "last_opened_playlist.h"
-#include "main_window_fixture.h"
-#include "mpris_window_messages.h"
+#include "mpris_media_player.h"
 #include "private_session_bus.h"
 #include "recording_shell.h"
+#include "shown_window.h"
 #include "stream_fixture.h"
 #include "test_files.h"
 #include "test_main.h"
-#include "ttunely.h"
-#include "ui_control_page.h"
-#include "ui_installed_radios_page.h"
-#include "ui_tunely.h"
 #include "winamp_link.h"
 #include "xdg_shell.h"
 
@@ -33,38 +25,10 @@ namespace {
 
 const QString kConnection = QStringLiteral("control-e2e");
 
-// The real main window, shown, on a catalogue, with the shell and player layer a test gives it.
-struct ShownWindow
-{
-    ShownWindow(const FixedPaths& paths, platform::Shell& shell, platform::WindowMessages& messages)
-        : window(MainWindowServices{paths, MainWindowFixture::UnreachableDirectory(), shell,
-                                    messages, download, notificationArea}),
-          ui(window.form()), radios(window.installedRadiosPage().form()),
-          control(window.controlPage().form())
-    {
-        window.show();
-    }
-
-    // Selects the first station on "Installed radios" and clicks "Listen to selected radio".
-    void ListenToFirstStation()
-    {
-        ui.silnik->setActivePage(QStringLiteral("Installed radios"));
-        radios.list->item(0)->setSelected(true);
-        QTest::mouseClick(radios.wybraneradiobtn, Qt::LeftButton);
-    }
-
-    FakeUrlDownload download;
-    FakeNotificationArea notificationArea;
-    Ttunely window;
-    Ui::Ttunely& ui;
-    Ui::InstalledRadiosPage& radios;
-    Ui::ControlPage& control;
-};
-
 } // namespace
 
 // The whole road of a station with real programs: an Icecast radio on
-// loopback, the desktop's ".pls" handler through xdg-open, a headless
+// loopback, the desktop's ".pls" application started by the shell, a headless
 // Audacious as the player, and the real main window driving it; and the
 // readings of a player that reports no figures, read from the stream.
 class ControlEndToEndTest final : public QObject
@@ -87,26 +51,9 @@ private:
     }
     QString Status() const { return PlayerProperty(QStringLiteral("PlaybackStatus")).toString(); }
 
-    // An installed station whose playlist holds the test radio.
     FixedPaths InstallStation(const QString& folder) const
     {
-        const FixedPaths paths = FixedPaths::Under(workspace_.path() + QLatin1Char('/') + folder);
-        const QByteArray playlist =
-            "[playlist]\nnumberofentries=1\nFile1=" + radio_.Url().toUtf8() +
-            "\nTitle1=Loopback FM\nLength1=-1\nVersion=2\n";
-        [&] {
-            QVERIFY(WriteDenseCatalogue(paths,
-                                        {{QStringLiteral("Loopback FM"), QStringLiteral("A tone")}},
-                                        [&](int, const QString&) { return playlist; }));
-        }();
-        return paths;
-    }
-
-    static bool ShowsFigures(const Ui::ControlPage& control)
-    {
-        return control.brate->text() == QLatin1String("128") &&
-               control.srate->text() == QLatin1String("44") &&
-               control.channels->text() == QLatin1String("2");
+        return InstallLoopbackStation(workspace_.path() + QLatin1Char('/') + folder, radio_.Url());
     }
 
     // True once the player's volume has read `wanted` for a whole second: a
@@ -128,13 +75,11 @@ private Q_SLOTS:
         if (!IcecastStreamFixture::IsInstalled())
             QSKIP("icecast2, ezstream, sox or lame is missing");
         QVERIFY(workspace_.isValid());
-        bus_ = std::make_unique<PrivateSessionBus>();
-        QVERIFY(bus_->IsRunning());
-        QVERIFY(bus_->Connect(kConnection).isConnected());
-        // The launcher xdg-open starts, and the Audacious it wakes, must meet
-        // the test's player on the test's bus, and find the test's own
-        // ".pls" association.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_->Address().toUtf8());
+        // The Audacious the shell starts, and the one it wakes, must meet on
+        // the test's bus, and the shell must find the test's own ".pls"
+        // association (read once, when first asked).
+        bus_ = SessionBusForChildren(kConnection);
+        QVERIFY(bus_);
         const QString config = workspace_.path() + QStringLiteral("/config");
         QVERIFY(QDir().mkpath(config));
         QVERIFY(WriteFile(config + QStringLiteral("/mimeapps.list"),
@@ -150,12 +95,7 @@ private Q_SLOTS:
     void figuresReadFromTheStream()
     {
         // The desktop's ".pls" player is this one, not Audacious.
-        const QString config = workspace_.path() + QStringLiteral("/config-plain");
-        QVERIFY(QDir().mkpath(config));
-        QVERIFY(WriteFile(config + QStringLiteral("/mimeapps.list"),
-                          "[Default Applications]\naudio/x-scpls=plain.desktop\n"));
-        const QByteArray audaciousConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        const auto plain = [] { return QStringLiteral("plain.desktop"); };
         FakeMprisPlayer player(bus_->Address(), QStringLiteral("plain"));
         QVERIFY(player.IsOnBus());
         player.SetStatus(QStringLiteral("Playing"));
@@ -163,28 +103,22 @@ private Q_SLOTS:
 
         const FixedPaths paths = InstallStation(QStringLiteral("plain-root"));
         RecordingShell shell;
-        platform::MprisWindowMessages messages(Bus());
-        // A second layer, for the playlist the shell is handed; both read the
-        // desktop's choice of player when made.
+        platform::MprisMediaPlayer layer(Bus(), platform::PlayerCallTiming(), plain);
+        // A second layer, for the playlist the shell is handed.
         platform::LastOpenedPlaylist opened;
-        platform::MprisWindowMessages fallback(Bus());
+        platform::MprisMediaPlayer fallback(Bus(), platform::PlayerCallTiming(), plain);
         fallback.SetLastOpenedPlaylist(&opened);
-        qputenv("XDG_CONFIG_HOME", audaciousConfig);
-        ShownWindow shown(paths, shell, messages);
-        const Ui::ControlPage& control = shown.control;
+        ShownWindow shown(paths, shell, layer);
         QVERIFY(RunLoopUntil([&] { return shown.window.winamp().Found(); }, 20000));
         shown.ListenToFirstStation();
-        QVERIFY2(RunLoopUntil([&] { return ShowsFigures(control); }, 30000),
-                 qPrintable(control.brate->text() + ' ' + control.srate->text() + ' ' +
-                            control.channels->text()));
-        for (const QLabel* label : {control.brate, control.srate, control.channels})
-            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QVERIFY2(RunLoopUntil([&] { return shown.ShowsFigures(); }, 30000),
+                 qPrintable(shown.Readings()));
 
         // Without the player's word, the playlist the shell was handed says
         // what plays; a layer of its own probes it afresh.
         player.SetUrl(QString());
         QCOMPARE(shell.files(), QStringList{paths.PlaylistFile(0)});
-        opened.Record(shell.files().constLast());
+        opened.Record(shell.files().constLast(), plain());
         WinampLink link(fallback);
         link.DiscoveryStep();
         QVERIFY(RunLoopUntil(
@@ -212,8 +146,8 @@ private Q_SLOTS:
         const FixedPaths paths = InstallStation(QStringLiteral("root"));
 
         platform::XdgShell shell;
-        platform::MprisWindowMessages messages(Bus());
-        ShownWindow shown(paths, shell, messages);
+        platform::MprisMediaPlayer layer(Bus());
+        ShownWindow shown(paths, shell, layer);
         Ttunely& window = shown.window;
         const Ui::ControlPage& control = shown.control;
         QVERIFY(RunLoopUntil(
@@ -226,11 +160,8 @@ private Q_SLOTS:
         QCOMPARE(control.aktopis->text(), QStringLiteral("A tone"));
 
         // The window's own 3 s timer brings the figures in once the stream plays.
-        const bool figures = RunLoopUntil([&] { return ShowsFigures(control); }, 60000);
-        QVERIFY2(figures, qPrintable(control.brate->text() + ' ' + control.srate->text() + ' ' +
-                                     control.channels->text() + " status " + Status()));
-        for (const QLabel* label : {control.brate, control.srate, control.channels})
-            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        const bool figures = RunLoopUntil([&] { return shown.ShowsFigures(); }, 60000);
+        QVERIFY2(figures, qPrintable(shown.Readings() + " status " + Status()));
         const QByteArray shots = qgetenv("WAVEDOCK_SHOTS_DIR");
         if (!shots.isEmpty())
             window.grab().save(QString::fromLocal8Bit(shots) + "/control-readings.png");

@@ -11,8 +11,8 @@
 #include "fixture_http_server.h"
 #include "installed_radios_page.h"
 #include "network_url_download.h"
+#include "recording_media_player.h"
 #include "recording_shell.h"
-#include "recording_window_messages.h"
 #include "tabbed_notebook.h"
 #include "test_main.h"
 #include "tnoweradio.h"
@@ -53,7 +53,7 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     QTemporaryDir dir;
     const FixedPaths paths = FixedPaths::Under(dir.path());
     RecordingShell shell;
-    RecordingWindowMessages messages;
+    RecordingMediaPlayer player;
     DownloadProgressDialog progress;
     platform::NetworkUrlDownload download(platform::DownloadLimits(), &progress);
     DirectorySite site;
@@ -61,7 +61,7 @@ void StationRoadTest::clickedPlaylistBecomesAListenableStation()
     site.homePage = server.url(QStringLiteral("/"));
     site.listingPage = server.url(QStringLiteral("/directory"));
     FakeNotificationArea notificationArea;
-    Ttunely window(MainWindowServices{paths, site, shell, messages, download, notificationArea});
+    Ttunely window(MainWindowServices{paths, site, shell, player, download, notificationArea});
     Ui::Ttunely& ui = window.form();
     Ui::BrowserPage& browser = window.browserPage().form();
     Ui::InstalledRadiosPage& radios = window.installedRadiosPage().form();

@@ -5,7 +5,9 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+#include <functional>
 
 using platform::FiguresFromFrames;
 
@@ -42,6 +44,43 @@ private:
                 {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b", "16",
                  wav, "synth", "8", "sine", "440", "whitenoise", "remix", "-", "gain", "-6"});
         return wav;
+    }
+
+    // An encoder's output, or empty (the row skips) when it is not installed.
+    QByteArray Encoded(const QString& program, const QStringList& arguments, const QString& out)
+    {
+        QStringList filled = arguments;
+        filled.replaceInStrings(QStringLiteral("{source}"), Source(44100, 2));
+        filled.replaceInStrings(QStringLiteral("{out}"), out);
+        return Run(program, filled) ? ReadBytes(out).left(64 * 1024) : QByteArray();
+    }
+
+    // Lets `change` rewrite each whole Ogg page in `bytes` (given its index
+    // and its first byte), then puts right the page's checksum, as a server
+    // making up its own pages would.
+    static void RewriteOggPages(QByteArray& bytes, const std::function<void(int, char*)>& change)
+    {
+        int index = 0;
+        for (qsizetype at = bytes.indexOf("OggS"); at >= 0 && at + 27 <= bytes.size(); ++index) {
+            auto* page = reinterpret_cast<uchar*>(bytes.data() + at);
+            qsizetype length = 27 + page[26];
+            if (at + length > bytes.size())
+                return;
+            for (int segment = 0; segment < page[26]; ++segment)
+                length += page[27 + segment];
+            if (at + length > bytes.size())
+                return;
+            change(index, bytes.data() + at);
+            qToLittleEndian<quint32>(0, page + 22);
+            quint32 crc = 0; // CRC-32, polynomial 0x04C11DB7, no reflection
+            for (qsizetype i = 0; i < length; ++i) {
+                crc ^= quint32(page[i]) << 24;
+                for (int bit = 0; bit < 8; ++bit)
+                    crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+            }
+            qToLittleEndian<quint32>(crc, page + 22);
+            at += length;
+        }
     }
 
 private slots:
@@ -125,6 +164,39 @@ private slots:
         QVERIFY(!FiguresFromFrames(lone).has_value());
         QVERIFY(!FiguresFromFrames(QByteArray("OggS")).has_value());
         QVERIFY(!FiguresFromFrames(QByteArray()).has_value());
+    }
+
+    // Figures a server made up beyond reason read as unknown instead of
+    // overflowing: audio pages whose granule positions span one sample, and a
+    // Vorbis rate of 2^31 - 1 Hz measured by them (run under UBSan by the sanitizer build).
+    void absurdFiguresAreUnknown()
+    {
+        QByteArray opus =
+            Encoded(QStringLiteral("opusenc"), {"--quiet", "--bitrate", "64", "{source}", "{out}"},
+                    Path(QStringLiteral("absurd.opus")));
+        QByteArray vorbis =
+            Encoded(QStringLiteral("oggenc"), {"--quiet", "-b", "96", "-o", "{out}", "{source}"},
+                    Path(QStringLiteral("absurd.ogg")));
+        if (opus.isEmpty() || vorbis.isEmpty())
+            QSKIP("opusenc or oggenc is not installed (scripts/install-deps)");
+        RewriteOggPages(opus, [](int index, char* page) {
+            if (index >= 2)
+                qToLittleEndian<qint64>(index == 2 ? 1000 : 1001, page + 6);
+        });
+        const auto figures = FiguresFromFrames(opus);
+        QVERIFY(figures.has_value());
+        QCOMPARE(figures->bitRate, 0);
+        QCOMPARE(figures->sampleRate, 48000);
+
+        RewriteOggPages(vorbis, [](int index, char* page) {
+            if (index != 0)
+                return;
+            // The identification header: rate, then nominal bit rate (none given).
+            char* header = page + 27 + uchar(page[26]);
+            qToLittleEndian<quint32>(0x7FFFFFFF, header + 12);
+            qToLittleEndian<quint32>(0, header + 20);
+        });
+        QVERIFY(!FiguresFromFrames(vorbis).has_value());
     }
 };
 

@@ -27,8 +27,14 @@ AudaciousFixture::~AudaciousFixture()
 
 QVariant AudaciousFixture::PlayerProperty(const QDBusConnection& bus, const QString& name)
 {
+    return MprisPlayerProperty(bus, mprisName, name);
+}
+
+QVariant MprisPlayerProperty(const QDBusConnection& bus, const QString& player,
+                             const QString& name)
+{
     QDBusMessage get = QDBusMessage::createMethodCall(
-        mprisName, QStringLiteral("/org/mpris/MediaPlayer2"),
+        player, QStringLiteral("/org/mpris/MediaPlayer2"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
     const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);

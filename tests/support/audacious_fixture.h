@@ -40,6 +40,11 @@ private:
     QString output_;
 };
 
+// One MPRIS player property read straight from the player with the given bus
+// name, bypassing the code under test; invalid when it does not answer.
+QVariant MprisPlayerProperty(const QDBusConnection& bus, const QString& player,
+                             const QString& name);
+
 // A 128 kbit/s, 44.1 kHz stereo MP3 of a tone, made with sox and lame; empty
 // when they fail.
 QByteArray MakeToneMp3(const QString& folder);

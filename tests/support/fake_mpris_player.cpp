@@ -71,6 +71,7 @@ public:
     }
     QVariantMap metadata() const
     {
+        state_->Record(QStringLiteral("Get Metadata"));
         QMutexLocker lock(&state_->mutex);
         if (state_->url.isEmpty())
             return {};

@@ -11,7 +11,7 @@ class QObject;
 
 // A scriptable MPRIS2 media player for tests: owns "org.mpris.MediaPlayer2.<name>"
 // on a bus and, if asked, Audacious's "org.atheme.audacious" Info. It records
-// what it receives ("Play", "Pause", "Stop", "Get PlaybackStatus",
+// what it receives ("Play", "Pause", "Stop", "Get PlaybackStatus", "Get Metadata",
 // "Set Volume 0.5", "Info") and answers scripted values. It answers from a
 // thread of its own with its own connection, so a caller blocked in a call on
 // the test's thread still gets its answer; Hang() makes it stop answering

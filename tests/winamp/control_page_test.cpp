@@ -7,8 +7,8 @@
 #include "installed_radios_page.h"
 #include "main_window_fixture.h"
 #include "message_box_catcher.h"
+#include "recording_media_player.h"
 #include "recording_shell.h"
-#include "recording_window_messages.h"
 #include "test_main.h"
 #include "ui_control_page.h"
 #include "ui_installed_radios_page.h"
@@ -28,11 +28,10 @@
 
 namespace {
 
-using Sent = RecordingWindowMessages::Sent;
-constexpr platform::WindowHandle kPlayer = 7;
-constexpr quint32 kUser = 0x400;
-constexpr quint32 kCommand = 0x111;
-const Sent kStop{kPlayer, kCommand, 40047, 0};
+using Call = RecordingMediaPlayer::Call;
+using Verb = RecordingMediaPlayer::Verb;
+constexpr platform::PlayerHandle kPlayer = 7;
+const Call kStop{kPlayer, Verb::Stop};
 
 const QColor kRed(255, 0, 0);
 const QColor kYellow(255, 255, 0);
@@ -43,7 +42,7 @@ const QColor kGreen(0, 128, 0);
 struct PageFixture
 {
     PageFixture()
-        : paths(FixedPaths::Under(dir.path())), catalogue(paths), link(messages),
+        : paths(FixedPaths::Under(dir.path())), catalogue(paths), link(player),
           page(new ControlPage(
               ControlPageContext{link, catalogue, shell,
                                  [this](const QString& caption) { pages << caption; },
@@ -58,7 +57,7 @@ struct PageFixture
         QObject::connect(radios, &InstalledRadiosPage::listenRequested, page, &ControlPage::Listen);
         QObject::connect(page, &ControlPage::browserRefreshRequested,
                          [this] { browser.Refresh(); });
-        messages.SetWindow(kPlayer);
+        player.SetPlayer(kPlayer);
         link.LookUpWhileNotFound();
     }
 
@@ -74,17 +73,16 @@ struct PageFixture
         list->addItems(catalogue.StationRows());
     }
 
+    // On the page's scales: kbit/s, kHz, channels.
     void SetReadings(qint32 bitRate, qint32 sampleRate, qint32 channels)
     {
-        messages.SetAnswer(kUser, 1, 126, bitRate);
-        messages.SetAnswer(kUser, 0, 126, sampleRate);
-        messages.SetAnswer(kUser, 2, 126, channels);
+        player.SetFigures({bitRate * 1000, sampleRate * 1000, channels});
     }
 
     QTemporaryDir dir;
     FixedPaths paths;
     CatalogueStore catalogue;
-    RecordingWindowMessages messages;
+    RecordingMediaPlayer player;
     WinampLink link;
     RecordingShell shell;
     FakeWebBrowser browser;
@@ -97,13 +95,9 @@ struct PageFixture
     QPushButton* listen;
 };
 
-QList<Sent> ReadingsQueries(int refreshes)
+QList<Call> ReadingsQueries(int refreshes)
 {
-    QList<Sent> queries;
-    for (int refresh = 0; refresh < refreshes; ++refresh)
-        queries << Sent{kPlayer, kUser, 1, 126} << Sent{kPlayer, kUser, 0, 126}
-                << Sent{kPlayer, kUser, 2, 126};
-    return queries;
+    return QList<Call>(refreshes * 3, Call{kPlayer, Verb::Figures});
 }
 
 QColor TextColour(const QLabel* label)
@@ -126,19 +120,19 @@ private Q_SLOTS:
         QTest::mouseClick(f.widgets.SpeedButton1, Qt::LeftButton);
         QTest::mouseClick(f.widgets.SpeedButton2, Qt::LeftButton);
         QTest::mouseClick(f.widgets.SpeedButton3, Qt::LeftButton);
-        QCOMPARE(f.messages.SentMessages(),
-                 (QList<Sent>{{kPlayer, kUser, 0, 102}, {kPlayer, kCommand, 40046, 0}, kStop}));
+        QCOMPARE(f.player.Calls(),
+                 (QList<Call>{{kPlayer, Verb::Play}, {kPlayer, Verb::Pause}, kStop}));
         QVERIFY(f.pages.isEmpty());
 
-        f.messages.Clear();
+        f.player.Clear();
         f.page->SpeedButton4Click();
-        QCOMPARE(f.messages.SentMessages(), QList<Sent>{kStop});
+        QCOMPARE(f.player.Calls(), QList<Call>{kStop});
         QCOMPARE(f.pages, QStringList{QStringLiteral("Installed radios")});
 
-        f.messages.Clear();
+        f.player.Clear();
         f.pages.clear();
         QTest::mouseClick(f.widgets.Button8, Qt::LeftButton);
-        QCOMPARE(f.messages.SentMessages(), QList<Sent>{kStop});
+        QCOMPARE(f.player.Calls(), QList<Call>{kStop});
         QCOMPARE(f.pages, QStringList{QStringLiteral("Browser: example.org")});
         QCOMPARE(f.browser.refreshCalls, 1);
         QVERIFY(f.browser.navigated.isEmpty());
@@ -152,13 +146,13 @@ private Q_SLOTS:
         PageFixture f;
         for (int step = 0; step < 300; ++step)
             f.widgets.glosnosc->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        const QList<Sent>& sent = f.messages.SentMessages();
+        const QList<Call>& sent = f.player.Calls();
         QCOMPARE(sent.size(), 300);
         for (int i = 0; i < sent.size(); ++i)
-            QCOMPARE(sent[i], (Sent{kPlayer, kUser, quintptr(std::min(i + 1, 255)), 122}));
+            QCOMPARE(sent[i], (Call{kPlayer, Verb::SetVolume, std::min(i + 1, 255) / 255.0}));
         f.widgets.glosnosc->setSliderPosition(40);
-        QCOMPARE(f.messages.SentMessages().size(), 301);
-        QCOMPARE(f.messages.SentMessages().last(), (Sent{kPlayer, kUser, 40, 122}));
+        QCOMPARE(f.player.Calls().size(), 301);
+        QCOMPARE(f.player.Calls().last(), (Call{kPlayer, Verb::SetVolume, 40 / 255.0}));
     }
 
     void readingsTakeTheirBandColours_data()
@@ -188,7 +182,7 @@ private Q_SLOTS:
         PageFixture f;
         f.SetReadings(bitRate, sampleRate, channels);
         f.page->Timer1Timer();
-        QCOMPARE(f.messages.SentMessages(), ReadingsQueries(1));
+        QCOMPARE(f.player.Calls(), ReadingsQueries(1));
         QCOMPARE(f.widgets.brate->text(), QString::number(bitRate));
         QCOMPARE(f.widgets.srate->text(), QString::number(sampleRate));
         QCOMPARE(f.widgets.channels->text(), QString::number(channels));
@@ -205,11 +199,12 @@ private Q_SLOTS:
         f.SetReadings(128, 44, 2);
         f.page->Timer1Timer();
         QCOMPARE(f.widgets.brate->geometry(), QRect(248, 40, 52, 13));
-        f.SetReadings(-2147483647 - 1, 0, 0);
+        const QLabel* label = f.widgets.channels;
+        const int rightEdge = label->x() + label->width();
+        f.SetReadings(0, 0, -2147483647 - 1);
         f.page->Timer1Timer();
-        const QLabel* label = f.widgets.brate;
         QCOMPARE(label->text(), QStringLiteral("-2147483648"));
-        QCOMPARE(label->x() + label->width(), 300);
+        QCOMPARE(label->x() + label->width(), rightEdge);
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
     }
 
@@ -224,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(catcher.texts(), QStringList{QStringLiteral("Click on an item from the list.")});
         QVERIFY(f.shell.requests.isEmpty());
         QVERIFY(f.pages.isEmpty());
-        QVERIFY(f.messages.SentMessages().isEmpty());
+        QVERIFY(f.player.Calls().isEmpty());
         QCOMPARE(f.widgets.aktnazwa->text(), QString());
     }
 
@@ -250,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(f.pages, QStringList{QStringLiteral("Winamp control")});
         QCOMPARE(f.widgets.aktnazwa->text(), QStringLiteral("Rock"));
         QCOMPARE(f.widgets.aktopis->text(), QStringLiteral("About Rock"));
-        QCOMPARE(f.messages.SentMessages(), ReadingsQueries(2));
+        QCOMPARE(f.player.Calls(), ReadingsQueries(2));
     }
 
     // A listed line whose slot has no keys shows the defaults "Error" and

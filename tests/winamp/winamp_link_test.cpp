@@ -1,11 +1,10 @@
-#include "recording_window_messages.h"
+#include "recording_media_player.h"
 #include "winamp_link.h"
 
 #include <QtTest>
 
-using platform::WM_COMMAND;
-using platform::WM_USER;
-using Sent = RecordingWindowMessages::Sent;
+using Call = RecordingMediaPlayer::Call;
+using Verb = RecordingMediaPlayer::Verb;
 
 class WinampLinkTest final : public QObject
 {
@@ -16,117 +15,112 @@ private slots:
     // one play-state query and never look again.
     void discoveryFindsOnceAndQueriesOnce()
     {
-        RecordingWindowMessages messages;
-        WinampLink link(messages);
+        RecordingMediaPlayer player;
+        WinampLink link(player);
         link.DiscoveryStep();
         link.DiscoveryStep();
-        QCOMPARE(messages.Lookups(), 2);
-        QCOMPARE(messages.LastClassName(), QStringLiteral("Winamp v1.x"));
+        QCOMPARE(player.Lookups(), 2);
         QVERIFY(!link.Found());
-        QCOMPARE(link.Handle(), platform::WindowHandle(0));
-        QVERIFY(messages.SentMessages().isEmpty());
+        QCOMPARE(link.Handle(), platform::PlayerHandle(0));
+        QVERIFY(player.Calls().isEmpty());
 
-        messages.SetWindow(7);
+        player.SetPlayer(7);
         link.DiscoveryStep();
         QVERIFY(link.Found());
-        QCOMPARE(link.Handle(), platform::WindowHandle(7));
+        QCOMPARE(link.Handle(), platform::PlayerHandle(7));
         for (int pass = 0; pass < 3; ++pass) {
             link.DiscoveryStep();
             link.LookUpWhileNotFound();
         }
-        QCOMPARE(messages.Lookups(), 3);
-        QCOMPARE(messages.SentMessages(), (QList<Sent>{{7, WM_USER, 0, 104}}));
+        QCOMPARE(player.Lookups(), 3);
+        QCOMPARE(player.Calls(), (QList<Call>{{7, Verb::Status}}));
     }
 
     // The timer's lookup stores what it finds, 0 included, but leaves the
     // flag and the greeting to the next idle pass.
     void timerLookupStoresHandleWithoutFlag()
     {
-        RecordingWindowMessages messages;
-        WinampLink link(messages);
-        messages.SetWindow(5);
+        RecordingMediaPlayer player;
+        WinampLink link(player);
+        player.SetPlayer(5);
         link.LookUpWhileNotFound();
-        QCOMPARE(link.Handle(), platform::WindowHandle(5));
+        QCOMPARE(link.Handle(), platform::PlayerHandle(5));
         QVERIFY(!link.Found());
-        messages.SetWindow(0);
+        player.SetPlayer(0);
         link.LookUpWhileNotFound();
-        QCOMPARE(link.Handle(), platform::WindowHandle(0));
-        QVERIFY(messages.SentMessages().isEmpty());
+        QCOMPARE(link.Handle(), platform::PlayerHandle(0));
+        QVERIFY(player.Calls().isEmpty());
 
-        messages.SetWindow(9);
+        player.SetPlayer(9);
         link.DiscoveryStep();
         QVERIFY(link.Found());
-        QCOMPARE(messages.SentMessages(), (QList<Sent>{{9, WM_USER, 0, 104}}));
+        QCOMPARE(player.Calls(), (QList<Call>{{9, Verb::Status}}));
     }
 
     // Clearing the flag (first-idle initialisation) lets the next pass look again.
     void clearingTheFlagRestartsDiscovery()
     {
-        RecordingWindowMessages messages;
-        WinampLink link(messages);
-        messages.SetWindow(3);
+        RecordingMediaPlayer player;
+        WinampLink link(player);
+        player.SetPlayer(3);
         link.DiscoveryStep();
         link.ClearFound();
-        messages.SetWindow(4);
+        player.SetPlayer(4);
         link.DiscoveryStep();
-        QCOMPARE(link.Handle(), platform::WindowHandle(4));
-        QCOMPARE(messages.Lookups(), 2);
+        QCOMPARE(link.Handle(), platform::PlayerHandle(4));
+        QCOMPARE(player.Lookups(), 2);
     }
 
-    // Each sender puts Winamp's own message on the wire and hands back the
-    // answers of the three figure queries.
-    void sendersSpeakWinampMessages()
+    // Each of the eight senders is one verb of the player, and the figures
+    // come back on Winamp's scales (kbit/s, kHz).
+    void eachSenderIsOneVerb()
     {
-        RecordingWindowMessages messages;
-        messages.SetWindow(11);
-        messages.SetAnswer(WM_USER, 0, 126, 44);
-        messages.SetAnswer(WM_USER, 1, 126, 128);
-        messages.SetAnswer(WM_USER, 2, 126, 2);
-        messages.SetAnswer(WM_USER, 0, 104, 3);
-        WinampLink link(messages);
+        RecordingMediaPlayer player;
+        player.SetPlayer(11);
+        player.SetFigures({128000, 44100, 2});
+        player.SetStatus(platform::PlayStatus::Paused);
+        WinampLink link(player);
         link.LookUpWhileNotFound();
 
         link.StartPlaying();
         QCOMPARE(link.PlayStateQuery(), 3);
-        link.SetVolume(200);
+        link.SetVolume(204);
         QCOMPARE(link.SampleRate(), 44);
         QCOMPARE(link.BitRate(), 128);
         QCOMPARE(link.ChannelCount(), 2);
         link.Pause();
         link.Stop();
-        QCOMPARE(messages.SentMessages(), (QList<Sent>{{11, WM_USER, 0, 102},
-                                                       {11, WM_USER, 0, 104},
-                                                       {11, WM_USER, 200, 122},
-                                                       {11, WM_USER, 0, 126},
-                                                       {11, WM_USER, 1, 126},
-                                                       {11, WM_USER, 2, 126},
-                                                       {11, WM_COMMAND, 40046, 0},
-                                                       {11, WM_COMMAND, 40047, 0}}));
+        QCOMPARE(player.Calls(), (QList<Call>{{11, Verb::Play},
+                                              {11, Verb::Status},
+                                              {11, Verb::SetVolume, 0.8},
+                                              {11, Verb::Figures},
+                                              {11, Verb::Figures},
+                                              {11, Verb::Figures},
+                                              {11, Verb::Pause},
+                                              {11, Verb::Stop}}));
     }
 
-    // A volume outside Winamp's 0..255 scale is clamped rather than wrapped
-    // into a huge unsigned value.
+    // A volume outside Winamp's 0..255 scale is clamped to the player's 0..1.
     void volumeIsClamped()
     {
-        RecordingWindowMessages messages;
-        WinampLink link(messages);
+        RecordingMediaPlayer player;
+        WinampLink link(player);
         link.SetVolume(-5);
         link.SetVolume(300);
-        QCOMPARE(messages.SentMessages(),
-                 (QList<Sent>{{0, WM_USER, 0, 122}, {0, WM_USER, 255, 122}}));
+        QCOMPARE(player.Calls(),
+                 (QList<Call>{{0, Verb::SetVolume, 0.0}, {0, Verb::SetVolume, 1.0}}));
     }
 
-    // With no Winamp known the messages still go out, to handle 0, and the
+    // With no player known the verbs still go out, to handle 0, and the
     // figures read 0.
-    void sendsToNoWindowWhileNoneKnown()
+    void sendsToNoPlayerWhileNoneKnown()
     {
-        RecordingWindowMessages messages;
-        messages.SetAnswer(WM_USER, 1, 126, 128);
-        WinampLink link(messages);
+        RecordingMediaPlayer player;
+        player.SetFigures({128000, 44100, 2});
+        WinampLink link(player);
         QCOMPARE(link.BitRate(), 0);
         link.Stop();
-        QCOMPARE(messages.SentMessages(),
-                 (QList<Sent>{{0, WM_USER, 1, 126}, {0, WM_COMMAND, 40047, 0}}));
+        QCOMPARE(player.Calls(), (QList<Call>{{0, Verb::Figures}, {0, Verb::Stop}}));
     }
 };
 

@@ -1,0 +1,20 @@
+// Prints the desktop's ".pls" application as the product sees it, in the
+// environment it is started with; with "open FILE", hands FILE to it as the
+// shell does. GIO reads the XDG folders once per process, so each case of the
+// resolver's test runs this afresh.
+#include "playlist_application.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    const QString answer = arguments.size() == 3 && arguments[1] == QLatin1String("open")
+                               ? platform::OpenWithPlaylistApplication(arguments[2])
+                               : platform::PlaylistApplicationId();
+    std::printf("%s\n", answer.toUtf8().constData());
+    return 0;
+}
