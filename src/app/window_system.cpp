@@ -1,6 +1,9 @@
 #include "window_system.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 namespace {
 char kPlatformOption[] = "-platform";
@@ -40,4 +43,31 @@ WindowSystemChoice::WindowSystemChoice(int argc, char** argv) : m_argv(argv, arg
     }
     m_argc = static_cast<int>(m_argv.size());
     m_argv.push_back(nullptr);
+}
+
+bool CompositorDrawsWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform.startsWith(QLatin1String("wayland")))
+        return true;
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return false;
+    // The first screen's: Qt opens the display on it.
+    const QByteArray selection = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 1, static_cast<uint16_t>(selection.size()),
+                        selection.constData()),
+        nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    const bool owned = atom->atom != XCB_ATOM_NONE && owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return owned;
 }

@@ -28,3 +28,9 @@ private:
     std::vector<char*> m_argv;
     int m_argc = 0;
 };
+
+// Whether a compositor draws the windows (always on Wayland; on X11 when a
+// compositing manager holds the screen's _NET_WM_CM_S selection): then
+// see-through pixels must come from an alpha channel, as window shapes may be
+// ignored. Needs the application object.
+bool CompositorDrawsWindows();
