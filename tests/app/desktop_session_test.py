@@ -246,13 +246,36 @@ def splash_alone(env, screenshot, scale, label):
     check(corners_see_through(during, after, *area), label + ": its corners are see-through")
 
 
-def xwayland_session(weston, folder):
-    env = weston.env(os.environ, True)
+def session_bus(env, folder):
+    """A private session bus with a tray host; returns the processes to stop."""
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                            stdout=subprocess.PIPE, env=env, text=True)
     env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    host = subprocess.Popen([TRAY_HOST], env=env)
     env["HOME"] = os.path.join(folder, "home")
+    return [subprocess.Popen([TRAY_HOST], env=env), bus]
+
+
+def double_click_tray_icon(env):
+    """Both activations at once, as a host passes on a double-click."""
+    items = ["dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
+             "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+             "string:org.kde.StatusNotifierWatcher", "string:RegisteredStatusNotifierItems"]
+    item = wait_until(lambda: re.findall(r'string "([^"/]+)(/[^"]*)?"', subprocess.run(
+        items, env=env, capture_output=True, text=True).stdout), 30)
+    if not item:
+        return False
+    import dbus
+    service, path = item[0][0], item[0][1] or "/StatusNotifierItem"
+    connection = dbus.bus.BusConnection(env["DBUS_SESSION_BUS_ADDRESS"])
+    icon = dbus.Interface(connection.get_object(service, path), "org.kde.StatusNotifierItem")
+    for _ in range(2):
+        icon.Activate(0, 0)
+    return True
+
+
+def xwayland_session(weston, folder):
+    env = weston.env(os.environ, True)
+    services = session_bus(env, folder)
     app = subprocess.Popen([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
     try:
@@ -274,20 +297,7 @@ def xwayland_session(weston, folder):
         # weston's X11 window manager minimises no X11 window (it ignores the
         # request and draws no minimise button): the tray icon's double-click
         # hides the window there, as the host would pass it on.
-        items = ["dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
-                 "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
-                 "string:org.kde.StatusNotifierWatcher", "string:RegisteredStatusNotifierItems"]
-        item = wait_until(lambda: re.findall(r'string "([^"/]+)(/[^"]*)?"', subprocess.run(
-            items, env=env, capture_output=True, text=True).stdout), 30)
-        if check(bool(item), "Xwayland: the icon is in the tray host"):
-            service, path = item[0][0], item[0][1] or "/StatusNotifierItem"
-            # Both activations at once: the host's double-click.
-            import dbus
-            bus_connection = dbus.bus.BusConnection(env["DBUS_SESSION_BUS_ADDRESS"])
-            icon = dbus.Interface(bus_connection.get_object(service, path),
-                                  "org.kde.StatusNotifierItem")
-            for _ in range(2):
-                icon.Activate(0, 0)
+        if check(double_click_tray_icon(env), "Xwayland: the icon is in the tray host"):
             check(wait_until(lambda: not x11_windows(env, MAIN), 30),
                   "Xwayland: a double-click on the icon hides the window in the tray")
 
@@ -298,22 +308,33 @@ def xwayland_session(weston, folder):
               "Xwayland: the second start brings the first copy's window back")
         check(app.poll() is None, "Xwayland: the first copy still runs")
     finally:
-        for process in (app, host, bus):
+        for process in [app] + services:
             stop(process)
 
 
 def native_wayland(weston, folder):
     env = weston.env(os.environ, False)
-    env["HOME"] = os.path.join(folder, "home")
+    services = session_bus(env, folder)
     background = weston.screenshot()
     app = subprocess.Popen([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.PIPE, text=True)
+                           stderr=subprocess.DEVNULL)
     try:
         drawn = wait_until(lambda: weston.screenshot()[2] != background[2], 60, 0.5)
         check(bool(drawn) and app.poll() is None,
               "Wayland without X11: the program starts and draws its windows")
+        # weston without input devices activates no window, so no window of
+        # ours counts as seen: a double-click on the icon keeps it on screen, and
+        # a second start ends and leaves it there.
+        check(double_click_tray_icon(env), "Wayland without X11: the icon is in the tray host")
+        second = subprocess.run([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, timeout=60)
+        check(second.returncode == 0 and
+              wait_until(lambda: weston.screenshot()[2] != background[2], 30, 0.5),
+              "Wayland without X11: a second start ends, the first copy's window on screen")
+        check(app.poll() is None, "Wayland without X11: the first copy still runs")
     finally:
-        stop(app)
+        for process in [app] + services:
+            stop(process)
     splash_alone(env, weston.screenshot, 1, "Wayland without X11")
 
 
