@@ -338,6 +338,65 @@ def native_wayland(weston, folder):
     splash_alone(env, weston.screenshot, 1, "Wayland without X11")
 
 
+def engine_keeps_main_window(folder):
+    """On X11 the browser engine's first use keeps the main window: the X server
+    knows it by the same id before and after, and never unmapped it."""
+    env = dict(os.environ)
+    env.pop("WAYLAND_DISPLAY", None)
+    env["XDG_RUNTIME_DIR"] = os.path.join(folder, "x11-runtime")
+    os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+    env["HOME"] = os.path.join(folder, "home")
+    app = subprocess.Popen([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
+                           stderr=open(os.path.join(folder, "x11.log"), "w"))
+    watcher = None
+    try:
+        mains = wait_until(lambda: x11_windows(env, MAIN), 60)
+        if not check(bool(mains), "X11: the main window shows"):
+            print(open(os.path.join(folder, "x11.log")).read())
+            return
+        window = mains[0][0]
+        events = os.path.join(folder, "events")
+        with open(events, "w") as log:
+            watcher = subprocess.Popen(["xev", "-id", window, "-event", "structure"], env=env,
+                                       stdout=log, stderr=subprocess.DEVNULL)
+        # The browser page's tab, in window coordinates.
+        subprocess.run(["xdotool", "mousemove", "--window", window, "40", "126", "click", "1"],
+                       env=env)
+
+        def renderer():
+            # Any process below the program's that renders pages.
+            parents, lines = {}, {}
+            for entry in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open("/proc/%s/stat" % entry) as stat:
+                        parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+                    with open("/proc/%s/cmdline" % entry, "rb") as cmdline:
+                        lines[int(entry)] = cmdline.read()
+                except (OSError, ValueError, IndexError):
+                    continue
+            for pid, line in lines.items():
+                ancestor = pid
+                while ancestor in parents and ancestor != app.pid:
+                    ancestor = parents[ancestor]
+                if ancestor == app.pid and b"--type=renderer" in line:
+                    return True
+            return False
+        check(wait_until(renderer, 60), "X11: the browser page starts the engine")
+        # The engine's view goes in when the tab first shows, before its
+        # renderer process starts: any new window would be there by now.
+        after = [found[0] for found in x11_windows(env, MAIN)]
+        check(after == [window], "X11: the main window keeps its X id %s (now %s)" % (window, after))
+        stop(watcher)
+        with open(events) as log:
+            seen = log.read()
+        check("UnmapNotify" not in seen and "DestroyNotify" not in seen,
+              "X11: the main window was never unmapped while the engine came up")
+    finally:
+        for process in (watcher, app):
+            if process:
+                stop(process)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="wavedock-session-")
     weston = None
@@ -349,8 +408,10 @@ def main():
             for scale in (1.5, 2):
                 splash_alone(x11, lambda: pixels(["import", "-window", "root", "-depth", "8", "ppm:-"]),
                              scale, "X11 at scale %g" % scale)
-        weston = Weston(folder)
         os.mkdir(os.path.join(folder, "home"))
+        if os.environ.get("DISPLAY"):
+            engine_keeps_main_window(folder)
+        weston = Weston(folder)
         xwayland_session(weston, folder)
         for scale in (1.5, 2):
             splash_alone(weston.env(os.environ, True), weston.screenshot, scale,
