@@ -19,6 +19,8 @@ FIXTURE_SERVER = "@CMAKE_SOURCE_DIR@/tests/support/fixture-http-server"
 DIRECTORY_HOST = "www.shoutcast.com"
 BROWSER_TAB = (40, 126)  # the first tab of the page notebook, in window coordinates
 CLK_TCK = os.sysconf("SC_CLK_TCK")
+sys.path.insert(0, "@CMAKE_SOURCE_DIR@/tests/support")
+from polling import wait_until  # noqa: E402
 
 
 def children(pid):
@@ -92,16 +94,6 @@ def xdotool(*args, env):
     return subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True).stdout.split()
 
 
-def wait_until(condition, timeout, step=0.01):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(step)
-    return None
-
-
 def main():
     sandbox = tempfile.mkdtemp(prefix="wavedock-memory-")
     started = []
@@ -148,7 +140,7 @@ def main():
                     return window
             return None
 
-        window = wait_until(main_window, 20)
+        window = wait_until(main_window, 20, 0.01)
         if not window:
             print("the main window never showed")
             return 1

@@ -13,7 +13,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from polling import wait_until  # noqa: E402
 
 WAVEDOCK, SPLASH_PROBE, TRAY_HOST = sys.argv[1:4]
 SPLASH = (525, 144)
@@ -26,16 +28,6 @@ def check(condition, what):
     if not condition:
         failures.append(what)
     return condition
-
-
-def wait_until(condition, timeout=30, step=0.1):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(step)
-    return None
 
 
 class Line:
