@@ -5,7 +5,6 @@
 #include "window_placement.h"
 #include "window_system.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTimer>
 #include <cmath>
