@@ -15,16 +15,25 @@
 #include "termination_signal.h"
 #include "ttunely.h"
 #include "version.h"
+#include "window_system.h"
 #include "xdg_shell.h"
 
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerCommandLine(ArgumentList(argc, argv)))
         return *answered;
 
-    const QString runtimeFolder = platform::LockFileMutexes::RuntimeFolder();
+    QString refusal;
+    const QString runtimeFolder = platform::LockFileMutexes::RuntimeFolder(&refusal);
+    if (runtimeFolder.isEmpty()) {
+        // Without a safe folder no copy could tell whether another runs; ending
+        // as if one did would report a failure as success.
+        std::fprintf(stderr, "Wavedock cannot start: %s.\n", qPrintable(refusal));
+        return 1;
+    }
     platform::LockFileMutexes namedMutexes(runtimeFolder);
     platform::LocalSocketWindows topLevelWindows(
         runtimeFolder, platform::LocalSocketWindows::ActivationTokenFromEnvironment());
@@ -34,7 +43,7 @@ int main(int argc, char** argv)
         // second; a second copy is sent away before either, by a guard with the
         // settings of the window's `once` (all defaults). It needs nothing but
         // the two layers: it brings the other copy forward and ends. The window's
-        // own guard still decides between copies that pass here at one moment.
+        // own guard keeps the instance lock taken here: one check per start.
         TabfOneInstance earlyGuard(&namedMutexes, &topLevelWindows);
         if (earlyGuard.Check()) {
             earlyGuard.SecondCopyReaction();
@@ -42,8 +51,9 @@ int main(int argc, char** argv)
         }
     }
 
+    WindowSystemChoice windowSystem(argc, argv);
     PrepareApplication();
-    Application app(argc, argv);
+    Application app(windowSystem.argc(), windowSystem.argv());
     ConfigureApplication(app);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/wavedock.png")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 #include <memory>
 
@@ -14,17 +16,39 @@ class Tsplash final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Tsplash(QWidget* owner);
+    // How the see-through pixels are made: by an alpha channel where a
+    // compositor draws the windows (it may ignore window shapes), by the
+    // window's shape where none does (nothing would draw the alpha).
+    enum class SeeThrough
+    {
+        Alpha,
+        Shape,
+    };
+
+    explicit Tsplash(QWidget* owner, SeeThrough how = DesktopSeeThrough());
     ~Tsplash() override;
+
+    // What the desktop the program runs on needs.
+    static SeeThrough DesktopSeeThrough();
 
     void Timer1Timer();
     QTimer* timer() const { return Timer1; }
+    SeeThrough seeThrough() const { return m_seeThrough; }
+    // The pixels that are not see-through, in the window's own (logical) pixels.
+    const QRegion& face() const { return m_face; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QImage SeeThroughPicture(qreal devicePixelRatio) const;
+
     std::unique_ptr<Ui::Tsplash> ui;
     QTimer* Timer1;
+    SeeThrough m_seeThrough;
+    QRegion m_face;
+    // With an alpha channel: the picture at the screen's pixel density.
+    QImage m_picture;
 };

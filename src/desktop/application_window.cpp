@@ -1,6 +1,7 @@
 #include "application_window.h"
 
 #include "application.h"
+#include "window_presence.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -39,7 +40,7 @@ bool ApplicationWindow::IsIconic() const
 {
     const Application* app = Application::instance();
     const QWidget* form = app ? app->mainForm() : nullptr;
-    return form && (form->isHidden() || form->isMinimized());
+    return form && !IsShownToUser(*form);
 }
 
 void ApplicationWindow::OpenIcon(const QString& activationToken)
@@ -48,10 +49,8 @@ void ApplicationWindow::OpenIcon(const QString& activationToken)
     QWidget* form = app ? app->mainForm() : nullptr;
     if (!form)
         return;
-    if (form->isMinimized())
-        form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
     // Hidden in the notification area, or minimised: back on screen either way.
-    form->show();
+    PutBackOnScreen(*form);
     SetForegroundWindow(activationToken);
 }
 

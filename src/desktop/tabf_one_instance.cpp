@@ -23,6 +23,8 @@ struct InstanceMutexHolder
             mutex->Release();
     }
     std::unique_ptr<platform::NamedMutex> mutex;
+    QString name;
+    bool owned = false;
 };
 InstanceMutexHolder instanceMutex;
 
@@ -61,6 +63,13 @@ bool TabfOneInstance::Check()
     if (!m_mutexes)
         return false;
     const QString base = InstanceNameBase();
+    const QString instanceName = base + QStringLiteral("Default");
+    // A start checks once. A guard that runs after an earlier one of this
+    // process took the instance mutex keeps that answer: checking again could
+    // meet another copy's check holding the guard and end this copy, which
+    // that other copy in turn counts as running.
+    if (instanceMutex.owned && instanceMutex.name == instanceName)
+        return false;
     // The guard keeps two copies that start together from both passing: the
     // later one finds it taken and counts as the second copy.
     platform::NamedMutexes::Created guard =
@@ -70,8 +79,10 @@ bool TabfOneInstance::Check()
     // A lock held through an earlier handle of this process would refuse the new
     // one, so the earlier handle goes first; the guard keeps others out meanwhile.
     instanceMutex.mutex.reset();
-    instanceMutex.mutex = m_mutexes->Create(base + QStringLiteral("Default"), false).mutex;
+    instanceMutex.mutex = m_mutexes->Create(instanceName, false).mutex;
+    instanceMutex.name = instanceName;
     const bool another = instanceMutex.mutex && !instanceMutex.mutex->TryWait();
+    instanceMutex.owned = instanceMutex.mutex && !another;
     guard.mutex->Release();
     return another;
 }

@@ -1,6 +1,7 @@
 #include "tabf_tray_icon.h"
 
 #include "application.h"
+#include "window_presence.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -162,8 +163,7 @@ void TabfTrayIcon::ShowApplication()
     if (!form)
         return;
     // Shown as normal: out of the minimised state, in front and active.
-    form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
-    form->setVisible(true);
+    PutBackOnScreen(*form);
     form->raise();
     form->activateWindow();
 }
@@ -373,8 +373,10 @@ void TabfTrayIcon::DoubleClickStep()
         }
     }
     if (qobject_cast<QWidget*>(parent())) {
+        // A window the user may not see (minimised by a compositor that does
+        // not say so) is shown, never hidden further.
         QWidget* form = MainForm();
-        if (m_minimizeToTray && form && form->isVisible())
+        if (m_minimizeToTray && form && IsShownToUser(*form))
             HideApplication();
         else
             ShowApplication();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QUrl>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -47,43 +48,54 @@ private:
     bool m_owned = false;
 };
 
-bool IsPrivateFolder(const QByteArray& path, bool followLink)
+// Why `path` is no private folder of this user; empty when it is one.
+QString WhyNotPrivate(const QByteArray& path, bool followLink)
 {
     struct stat info;
     const int result =
         followLink ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info);
-    return result == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
-           (info.st_mode & 077) == 0;
+    if (result != 0)
+        return QString::fromLocal8Bit(::strerror(errno));
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user (uid %1)").arg(info.st_uid);
+    if ((info.st_mode & 077) != 0)
+        return QStringLiteral("others may enter it (mode %1)")
+            .arg(info.st_mode & 0777, 4, 8, QLatin1Char('0'));
+    return {};
 }
 
+// Makes `path` with mode 0700 unless it is there; empty when the result is a
+// real, private folder of ours, otherwise why not.
 QString MakePrivateFolder(const QByteArray& path)
 {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return {};
+        return QString::fromLocal8Bit(::strerror(errno));
     // Someone else may have made it first: only a real folder of ours will do.
-    return IsPrivateFolder(path, false) ? QString::fromLocal8Bit(path) : QString();
+    return WhyNotPrivate(path, false);
 }
 
 } // namespace
 
 LockFileMutexes::LockFileMutexes(QString folder) : m_folder(std::move(folder)) {}
 
-QString LockFileMutexes::RuntimeFolder()
+QString LockFileMutexes::RuntimeFolder(QString* refusal)
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && IsPrivateFolder(runtime, true)) {
-        const QString folder = MakePrivateFolder(runtime + "/wavedock");
-        if (!folder.isEmpty())
-            return folder;
+    if (runtime.startsWith('/') && WhyNotPrivate(runtime, true).isEmpty()) {
+        const QByteArray folder = runtime + "/wavedock";
+        if (MakePrivateFolder(folder).isEmpty())
+            return QString::fromLocal8Bit(folder);
     }
     const QByteArray fallback = "/tmp/wavedock-" + QByteArray::number(::geteuid());
-    qWarning("XDG_RUNTIME_DIR is not a private folder of this user; using %s.",
-             fallback.constData());
-    const QString folder = MakePrivateFolder(fallback);
-    if (folder.isEmpty())
-        qWarning("%s is not a private folder of this user; no copy can start.",
-                 fallback.constData());
-    return folder;
+    const QString why = MakePrivateFolder(fallback);
+    if (why.isEmpty())
+        return QString::fromLocal8Bit(fallback);
+    if (refusal)
+        *refusal = QStringLiteral("%1 is not a safe folder for the lock files: %2")
+                       .arg(QString::fromLocal8Bit(fallback), why);
+    return {};
 }
 
 QString LockFileMutexes::LockFilePath(const QString& name) const

@@ -20,8 +20,9 @@ public:
     // "$XDG_RUNTIME_DIR/wavedock" when XDG_RUNTIME_DIR is a folder of the
     // user's that nobody else may enter, otherwise "/tmp/wavedock-<uid>".
     // Made with mode 0700 when missing; a folder that is not a real folder,
-    // not the user's own or open to others is refused. Empty when none is safe.
-    static QString RuntimeFolder();
+    // not the user's own or open to others is refused. Empty when none is
+    // safe; `refusal` then names the folder refused and why.
+    static QString RuntimeFolder(QString* refusal = nullptr);
 
     Created Create(const QString& name, bool initialOwner) override;
 

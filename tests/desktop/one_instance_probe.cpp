@@ -1,7 +1,9 @@
 // A small program with the single-instance guard and nothing else, for tests
 // that start real copies. It prints "ready" once its loop runs, and "shown" and
-// "active" when its main form comes back. Options: --identifier TEXT, and
-// --hidden (the main form goes away as into the notification area).
+// "active" when its main form comes back. Like the program it checks early,
+// before the application object exists, and then again through the form's
+// guard. Options: --identifier TEXT, and --hidden (the main form goes away as
+// into the notification area).
 #include "application.h"
 #include "application_window.h"
 #include "local_socket_windows.h"
@@ -38,15 +40,27 @@ protected:
 
 int main(int argc, char** argv)
 {
-    Application app(argc, argv);
-    const QStringList arguments = app.arguments();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     const qsizetype identifierAt = arguments.indexOf(QStringLiteral("--identifier"));
+    const QString identifier = identifierAt >= 0 ? arguments.value(identifierAt + 1) : QString();
     const bool hidden = arguments.contains(QStringLiteral("--hidden"));
 
     const QString folder = platform::LockFileMutexes::RuntimeFolder();
     platform::LockFileMutexes mutexes(folder);
     platform::LocalSocketWindows windows(
         folder, platform::LocalSocketWindows::ActivationTokenFromEnvironment());
+    {
+        TabfOneInstance early(&mutexes, &windows);
+        early.Identifier = identifier;
+        if (early.Check()) {
+            early.SecondCopyReaction();
+            return 0;
+        }
+    }
+
+    Application app(argc, argv);
 
     QWidget form;
     form.resize(240, 120);
@@ -55,8 +69,7 @@ int main(int argc, char** argv)
     app.setMainForm(&form);
 
     TabfOneInstance once(&mutexes, &windows);
-    if (identifierAt >= 0 && identifierAt + 1 < arguments.size())
-        once.Identifier = arguments[identifierAt + 1];
+    once.Identifier = identifier;
     once.Loaded();
 
     ApplicationWindow applicationWindow(windows);

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -95,6 +96,51 @@ private Q_SLOTS:
                 QVERIFY(copy->EndedCleanly() && !copy->Said("ready"));
         }
         QCOMPARE(ended(), 19);
+    }
+
+    // Two starts a moment apart, each checking early and then through its
+    // window's guard, always leave exactly one copy running.
+    void pairsOfStartsLeaveOneEachRound()
+    {
+        for (int round = 0; round < 50; ++round) {
+            auto first = StartProbe();
+            QTest::qWait(round % 51);
+            auto second = StartProbe();
+            QTRY_VERIFY_WITH_TIMEOUT(first->Said("ready") || second->Said("ready"), kStartMs);
+            Copy& running = first->Said("ready") ? *first : *second;
+            Copy& other = &running == first.get() ? *second : *first;
+            QTRY_COMPARE_WITH_TIMEOUT(other.process.state(), QProcess::NotRunning, kStartMs);
+            QVERIFY2(other.EndedCleanly() && !other.Said("ready"),
+                     qPrintable(QStringLiteral("round %1: %2 %3 %4")
+                                    .arg(round)
+                                    .arg(other.process.exitCode())
+                                    .arg(other.process.exitStatus())
+                                    .arg(QString::fromLatin1(other.output))));
+            QVERIFY2(running.Running(), qPrintable(QString::number(round)));
+        }
+    }
+
+    // Where no safe folder for the lock files can be had, the program says
+    // which folder and why, and fails instead of passing for a second copy.
+    void unsafeRuntimeFolderIsReported()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to start the program as another user");
+        // The fallback folder of the user "nobody", made by root: not theirs.
+        const QString folder = QStringLiteral("/tmp/wavedock-65534");
+        QVERIFY(QDir().mkpath(folder));
+        const auto removeFolder = qScopeGuard([&folder] { QDir(folder).removeRecursively(); });
+        QProcessEnvironment env = m_env;
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral("setpriv"),
+                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), QStringLiteral(WAVEDOCK_PATH)});
+        QVERIFY(program.waitForFinished(kStartMs));
+        const QByteArray said = program.readAllStandardError();
+        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() != 0, said);
+        QVERIFY2(said.contains("/tmp/wavedock-65534") && said.contains("another user"), said);
     }
 
     // A copy killed outright leaves nothing that stops the next one.

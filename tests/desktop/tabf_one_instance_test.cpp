@@ -40,6 +40,20 @@ private Q_SLOTS:
         QVERIFY(once.Check());
     }
 
+    // The window's guard keeps what this start's early check took: another
+    // copy's check holding the guard just then does not end this copy.
+    void laterGuardKeepsEarlyAnswer()
+    {
+        FakeNamedMutexes mutexes;
+        TabfOneInstance early(&mutexes, nullptr);
+        early.Identifier = QStringLiteral("Early");
+        QVERIFY(!early.Check());
+        mutexes.OwnElsewhere(QStringLiteral("WavedockEarly.OneInstance.CriticalSection"));
+        TabfOneInstance once(&mutexes, nullptr);
+        once.Identifier = early.Identifier;
+        QVERIFY(!once.Check());
+    }
+
     // An OnShowMessage handler may keep the second copy: its main form shows.
     void handlerMayKeepSecondCopy()
     {

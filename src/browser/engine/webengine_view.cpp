@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QSet>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -132,5 +133,10 @@ private:
 extern "C" Q_DECL_EXPORT BrowserEngine* wavedock_create_browser_engine(QWidget* parent,
                                                                        BrowserEngine::Events events)
 {
+    // Pages are drawn by Qt Quick's software renderer and painted like any
+    // widget. A view drawn through OpenGL would make Qt re-create the main
+    // window as an OpenGL window when the browser first shows: a new native
+    // window, and for a moment none on screen.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     return new WebEngineView(parent, std::move(events));
 }
