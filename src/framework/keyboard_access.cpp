@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QToolButton>
 #include <cmath>
 
 namespace {
@@ -118,8 +120,12 @@ bool ReturnPressesFocusedButton::eventFilter(QObject* watched, QEvent* event)
         return false;
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
+    // Push buttons and speed buttons only: on a check box, Return belongs to
+    // the window (a dialog's confirming button), as on Windows.
     auto* button = qobject_cast<QAbstractButton*>(watched);
-    if (!button || !button->hasFocus() || !button->isEnabled())
+    if (!qobject_cast<QPushButton*>(watched) && !qobject_cast<QToolButton*>(watched))
+        return false;
+    if (!button->hasFocus() || !button->isEnabled())
         return false;
     button->click();
     return true;

@@ -24,8 +24,8 @@ public:
     static QColor FrameColour(const QColor& face);
 };
 
-// Return (or Enter) on a focused button presses it, as on Windows, wherever
-// the button is; Qt alone presses it only with Space.
+// Return (or Enter) on a focused push or speed button presses it, as on
+// Windows, wherever the button is; Qt alone presses it only with Space.
 class ReturnPressesFocusedButton final : public QObject
 {
     Q_OBJECT
