@@ -58,6 +58,12 @@ CreateBrowserEngine LoadBrowserEngine()
     if (create)
         return create;
     AppendEngineSwitch("--renderer-process-limit=1"); // one renderer for every page
+    // On Linux the engine hides its pages from screen readers unless told
+    // otherwise. Told so, it still builds their accessibility tree only while
+    // Qt's accessibility is active, which Qt turns on when the desktop's
+    // accessibility bus says an assistive technology listens: no cost without one.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     ShareOpenGLContexts();
     QString failure;
     for (const QString& path : Candidates()) {

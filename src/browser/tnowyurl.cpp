@@ -7,7 +7,7 @@ Tnowyurl::Tnowyurl(QWidget* owner, WebBrowser& browser)
     : FixedDialog(owner), ui(std::make_unique<Ui::Tnowyurl>()), m_browser(browser)
 {
     ui->setupUi(this);
-    finishLayout();
+    finishLayout(ui->Button1);
     connect(ui->Button1, &QPushButton::clicked, this, &Tnowyurl::Button1Click);
 }
 

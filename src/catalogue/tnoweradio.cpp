@@ -9,7 +9,7 @@ Tnoweradio::Tnoweradio(QWidget* owner, Context context)
     : FixedDialog(owner), ui(std::make_unique<Ui::Tnoweradio>()), m_context(std::move(context))
 {
     ui->setupUi(this);
-    finishLayout();
+    finishLayout(ui->Button1);
     connect(ui->Button1, &QPushButton::clicked, this, &Tnoweradio::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &Tnoweradio::Button2Click);
 }

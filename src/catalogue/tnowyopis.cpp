@@ -8,7 +8,7 @@ Tnowyopis::Tnowyopis(QWidget* owner, CatalogueStore& catalogue, int slot)
       m_slot(slot)
 {
     ui->setupUi(this);
-    finishLayout();
+    finishLayout(ui->Button1, ui->Button2);
     connect(ui->Button1, &QPushButton::clicked, this, &Tnowyopis::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &Tnowyopis::Button2Click);
 }

@@ -12,11 +12,14 @@ FixedDialog::FixedDialog(QWidget* owner)
 {
 }
 
-void FixedDialog::finishLayout()
+void FixedDialog::finishLayout(QPushButton* defaultButton, QPushButton* cancelButton)
 {
     UsePixelFonts(this);
     setFixedSize(size());
-    // No default button: Enter in an edit box presses nothing.
+    m_defaultButton = defaultButton;
+    m_cancelButton = cancelButton;
+    // Qt's own default-button handling would draw the button differently and
+    // press whichever button last had the focus; the keys are ours instead.
     const auto buttons = findChildren<QPushButton*>();
     for (QPushButton* button : buttons) {
         button->setAutoDefault(false);
@@ -32,14 +35,23 @@ void FixedDialog::showEvent(QShowEvent* event)
 
 void FixedDialog::keyPressEvent(QKeyEvent* event)
 {
-    // Escape does not close and Enter does not confirm.
+    // A focused button took Return itself (ReturnPressesFocusedButton); what
+    // reaches the dialog comes from an edit box or a label. Escape never just
+    // closes: only a cancel button's own handler does.
+    QPushButton* pressed = nullptr;
     switch (event->key()) {
     case Qt::Key_Escape:
+        pressed = m_cancelButton;
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        event->accept();
-        return;
+        pressed = m_defaultButton;
+        break;
     default:
         QDialog::keyPressEvent(event);
+        return;
     }
+    event->accept();
+    if (pressed && pressed->isEnabled() && !event->isAutoRepeat())
+        pressed->click();
 }

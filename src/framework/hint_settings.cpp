@@ -13,7 +13,8 @@ namespace {
 class HintStyle final : public QProxyStyle
 {
 public:
-    HintStyle(const QString& baseStyle, std::shared_ptr<const HintSettings> hints)
+    // Takes the style it wraps, which keeps drawing everything.
+    HintStyle(QStyle* baseStyle, std::shared_ptr<const HintSettings> hints)
         : QProxyStyle(baseStyle), m_hints(std::move(hints))
     {
     }
@@ -55,7 +56,7 @@ void Application::setHints(const HintSettings& hints)
     if (!dynamic_cast<HintStyle*>(style())) {
         // Restyling repolishes every widget; that is our doing, not the desktop's.
         m_restyling = true;
-        setStyle(new HintStyle(style()->name(), m_hints));
+        setStyle(new HintStyle(style(), m_hints));
         m_restyling = false;
     }
     ApplyHintColour();

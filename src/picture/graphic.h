@@ -63,6 +63,13 @@ public:
     // The decoded pixels (RGB32 once decoding has finished).
     const QImage& Image() const { return m_image; }
 
+    // The same picture drawn at twice the size, for screens of higher
+    // density; the graphic keeps its size and its drawing in logical pixels.
+    // New pixels (setImage) drop it.
+    const QImage& DoubleSizeImage() const { return m_doubleSize; }
+    // Throws Error unless image is exactly twice as wide and high.
+    void setDoubleSizeImage(QImage image);
+
 Q_SIGNALS:
     void changed(QObject* sender);
     void progress(QObject* sender, TProgressStage stage, quint8 percentDone, bool redrawNow,
@@ -81,15 +88,22 @@ protected:
 
 private:
     const QImage& drawable() const;
+    const QImage& drawableDoubleSize() const;
+    // Draws the double-size pixels into target; false where the device has
+    // no more pixels than logical ones or there are none.
+    bool drawDoubleSize(QPainter& painter, const QRect& target) const;
     void dropCaches();
 
     QImage m_image;
+    QImage m_doubleSize;
     bool m_transparent = false;
     bool m_paletteModified = false;
     // Derived images, rebuilt on demand: the see-through version and the last
     // scaled size, so repeated paints of a stretched banner cost one copy.
     mutable QImage m_keyed;
     mutable QImage m_scaled;
+    mutable QImage m_keyedDoubleSize;
+    mutable QImage m_scaledDoubleSize;
 };
 
 // Largest picture we agree to decode: a damaged header must not make us

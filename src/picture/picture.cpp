@@ -5,8 +5,28 @@
 #include "jpeg_image.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
+
+// "header.jpg" drawn at twice the size is "header@2x.jpg" beside it, the
+// naming Qt's own image loading uses.
+QString DoubleSizeName(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QString suffix = info.suffix();
+    const QString stem = suffix.isEmpty() ? fileName : fileName.chopped(suffix.size() + 1);
+    return suffix.isEmpty() ? stem + QStringLiteral("@2x") : stem + QStringLiteral("@2x.") + suffix;
+}
+
+QByteArray ReadWhole(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(
+            QStringLiteral("Cannot open the picture %1: %2").arg(fileName, file.errorString()));
+    return file.readAll();
+}
 
 std::unique_ptr<TGraphic> graphicFor(const QByteArray& data)
 {
@@ -83,15 +103,28 @@ void TPicture::LoadFromData(const QByteArray& data)
 
 void TPicture::LoadFromFile(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(
-            QStringLiteral("Cannot open the picture %1: %2").arg(fileName, file.errorString()));
-    const QByteArray data = file.readAll();
+    // A picture drawn at twice the size beside it serves screens of higher
+    // density; it is decoded by the same means (JPEG through libjpeg).
+    const QString doubleSizeName = DoubleSizeName(fileName);
+    const bool hasDoubleSize = QFileInfo::exists(doubleSizeName);
+    const QByteArray data = ReadWhole(fileName);
+    std::unique_ptr<TGraphic> previous = hasDoubleSize && m_graphic ? m_graphic->Clone() : nullptr;
     try {
         LoadFromData(data);
     } catch (const Error& error) {
         throw Error(QStringLiteral("%1: %2").arg(fileName, error.message()));
+    }
+    if (!hasDoubleSize)
+        return;
+    try {
+        const QByteArray doubleSizeData = ReadWhole(doubleSizeName);
+        std::unique_ptr<TGraphic> doubleSize = graphicFor(doubleSizeData);
+        doubleSize->LoadFromData(doubleSizeData);
+        m_graphic->setDoubleSizeImage(doubleSize->Image());
+    } catch (const Error& error) {
+        // Both files load or the picture stays as it was.
+        setGraphic(std::move(previous));
+        throw Error(QStringLiteral("%1: %2").arg(doubleSizeName, error.message()));
     }
 }
 

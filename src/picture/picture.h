@@ -27,7 +27,9 @@ public:
 
     // Loads a JPEG or a 24-bit bitmap, told apart by their contents, from a
     // file or a Qt resource path (":/pictures/header.jpg"). On failure it
-    // throws Error naming the file and keeps the graphic it had.
+    // throws Error naming the file and keeps the graphic it had. A file of the
+    // same name with "@2x" before its suffix, if there is one, is loaded too
+    // as the graphic's double-size pixels.
     void LoadFromFile(const QString& fileName);
     void LoadFromData(const QByteArray& data);
 

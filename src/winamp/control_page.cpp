@@ -19,8 +19,11 @@ int RightEdge(const QLabel* label)
     return label->x() + label->width();
 }
 
-void ShowReading(QLabel& label, int rightEdge, qint32 value, readings::Band band)
+void ShowReading(QLabel& label, int rightEdge, readings::Reading reading, qint32 value,
+                 readings::Band band)
 {
+    // The colour alone tells a screen reader nothing.
+    label.setAccessibleName(readings::Spoken(reading, value, band));
     QPalette palette = label.palette();
     palette.setColor(QPalette::WindowText, readings::Colour(band));
     label.setPalette(palette);
@@ -57,7 +60,9 @@ ControlPage::~ControlPage() = default;
 
 QList<QWidget*> ControlPage::TabStops() const
 {
-    return {ui->glosnosc, ui->aktnazwa, ui->aktopis, ui->Button8};
+    // The transport buttons follow the volume bar, for keyboard users.
+    return {ui->glosnosc,     ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3,
+            ui->SpeedButton4, ui->aktnazwa,     ui->aktopis,      ui->Button8};
 }
 
 void ControlPage::SpeedButton1Click()
@@ -120,9 +125,12 @@ void ControlPage::ShowStation(const QString& name, const QString& description)
 void ControlPage::RefreshReadings()
 {
     const qint32 bitRate = m_context.winamp.BitRate();
-    ShowReading(*ui->brate, m_brateRight, bitRate, readings::BitRateBand(bitRate));
+    ShowReading(*ui->brate, m_brateRight, readings::Reading::BitRate, bitRate,
+                readings::BitRateBand(bitRate));
     const qint32 sampleRate = m_context.winamp.SampleRate();
-    ShowReading(*ui->srate, m_srateRight, sampleRate, readings::SampleRateBand(sampleRate));
+    ShowReading(*ui->srate, m_srateRight, readings::Reading::SampleRate, sampleRate,
+                readings::SampleRateBand(sampleRate));
     const qint32 channels = m_context.winamp.ChannelCount();
-    ShowReading(*ui->channels, m_channelsRight, channels, readings::ChannelsBand(channels));
+    ShowReading(*ui->channels, m_channelsRight, readings::Reading::Channels, channels,
+                readings::ChannelsBand(channels));
 }

@@ -47,4 +47,20 @@ QString Caption(qint32 value)
     return QString::number(value);
 }
 
+QString Spoken(Reading reading, qint32 value, Band band)
+{
+    const QString word = band == Band::Red      ? QStringLiteral("poor")
+                         : band == Band::Yellow ? QStringLiteral("fair")
+                                                : QStringLiteral("good");
+    switch (reading) {
+    case Reading::BitRate:
+        return QStringLiteral("Bit rate: %1 kbit/s, %2").arg(Caption(value), word);
+    case Reading::SampleRate:
+        return QStringLiteral("Sample rate: %1 kHz, %2").arg(Caption(value), word);
+    case Reading::Channels:
+        break;
+    }
+    return QStringLiteral("Channels: %1, %2").arg(Caption(value), word);
+}
+
 } // namespace readings

@@ -28,4 +28,15 @@ QColor Colour(Band band);
 // A reading as shown: signed decimal, "-1" for minus one.
 QString Caption(qint32 value);
 
+enum class Reading
+{
+    BitRate,
+    SampleRate,
+    Channels,
+};
+
+// A reading as a screen reader says it, its colour in words:
+// "Bit rate: 128 kbit/s, good".
+QString Spoken(Reading reading, qint32 value, Band band);
+
 } // namespace readings

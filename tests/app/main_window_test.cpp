@@ -255,10 +255,12 @@ private Q_SLOTS:
             widget = widget->nextInFocusChain();
         } while (widget != f.form().silnik);
         QCOMPARE(order,
-                 QStringList({"silnik",   "Button1",  "Button2",         "Button3",  "Button9",
-                              "Button12", "list",     "wybraneradiobtn", "Button5",  "Button6",
-                              "Button10", "Button11", "glosnosc",        "aktnazwa", "aktopis",
-                              "Button8",  "startup",  "Button4",         "Button7",  "Button13"}));
+                 QStringList({"silnik",       "Button1",      "Button2",      "Button3",
+                              "Button9",      "Button12",     "list",         "wybraneradiobtn",
+                              "Button5",      "Button6",      "Button10",     "Button11",
+                              "glosnosc",     "SpeedButton1", "SpeedButton2", "SpeedButton3",
+                              "SpeedButton4", "aktnazwa",     "aktopis",      "Button8",
+                              "startup",      "Button4",      "Button7",      "Button13"}));
     }
 
     // The window's own hint settings reach every window: a hint waits 250 ms,

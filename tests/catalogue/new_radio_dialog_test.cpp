@@ -151,16 +151,27 @@ private Q_SLOTS:
         QCOMPARE(f.radiosForm().list->count(), 1);
     }
 
-    // Enter presses no button and Escape does not close; the close box closes
-    // without installing or playing anything.
-    void keysAndCloseBoxDoNothing()
+    // Return in either box presses Install, the dialog's confirming button.
+    void returnPressesInstall()
+    {
+        MainWindowFixture& f = *m_fixture;
+        Ui::Tnoweradio& ui = m_dialog->form();
+        QTest::keyClicks(ui.nazwaradia, QStringLiteral("Blues"));
+        QTest::keyClicks(ui.opisradia, QStringLiteral("Slow"));
+        QTest::keyClick(ui.opisradia, Qt::Key_Return);
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(f.window().catalogue().StationRows(),
+                 (QStringList{"0) Jazz - Smooth", "1) Blues - Slow"}));
+    }
+
+    // Escape does not close (the dialog has no cancel button); the close box
+    // closes without installing or playing anything.
+    void escapeAndCloseBoxDoNothing()
     {
         MainWindowFixture& f = *m_fixture;
         const QByteArray before = ReadBytes(f.paths.catalogueFile);
         Ui::Tnoweradio& ui = m_dialog->form();
         QTest::keyClicks(ui.nazwaradia, QStringLiteral("Blues"));
-        QTest::keyClick(ui.nazwaradia, Qt::Key_Return);
-        QTest::keyClick(ui.opisradia, Qt::Key_Enter);
         QTest::keyClick(ui.opisradia, Qt::Key_Escape);
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(ReadBytes(f.paths.catalogueFile), before);

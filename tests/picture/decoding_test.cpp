@@ -62,6 +62,7 @@ private Q_SLOTS:
     void damagedJpegThrows_data();
     void damagedJpegThrows();
     void failedLoadKeepsPreviousPicture();
+    void doubleSizePictureLoadsBesideItsFile();
     void jpegReportsProgress();
     void bitmapRowsAndPadding_data();
     void bitmapRowsAndPadding();
@@ -248,6 +249,33 @@ void DecodingTest::failedLoadKeepsPreviousPicture()
     QVERIFY_THROWS_EXCEPTION(Error, picture.LoadFromFile(dir.filePath(QStringLiteral("none"))));
     QVERIFY_THROWS_EXCEPTION(Error, picture.LoadFromData(QByteArray("GIF89a")));
     QCOMPARE(picture.Graphic(), before);
+}
+
+// "name@2x.jpg" beside a picture is its double-size version; one that is not
+// twice the size fails the load, naming it, and the picture stays as it was.
+void DecodingTest::doubleSizePictureLoadsBesideItsFile()
+{
+    TPicture picture;
+    picture.LoadFromFile(QStringLiteral(":/pictures/header.jpg"));
+    QCOMPARE(picture.Graphic()->DoubleSizeImage().size(), QSize(758, 220));
+    picture.LoadFromFile(QStringLiteral(":/pictures/radios.jpg"));
+
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QString& resource) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(readResource(resource)) > 0;
+    };
+    QVERIFY(write(QStringLiteral("banner.jpg"), QStringLiteral(":/pictures/banner.jpg")));
+    QVERIFY(write(QStringLiteral("banner@2x.jpg"), QStringLiteral(":/pictures/header@2x.jpg")));
+    const QString wrongSize = dir.filePath(QStringLiteral("banner@2x.jpg"));
+    try {
+        picture.LoadFromFile(dir.filePath(QStringLiteral("banner.jpg")));
+        QFAIL("a double-size picture of the wrong size was accepted");
+    } catch (const Error& error) {
+        QVERIFY2(error.message().contains(wrongSize), qPrintable(error.message()));
+    }
+    QCOMPARE(QSize(picture.Width(), picture.Height()), QSize(181, 79));
+    QCOMPARE(picture.Graphic()->DoubleSizeImage().size(), QSize(362, 158));
 }
 
 // Decoding reports its start, its growing share of rows (asking for a redraw),
