@@ -6,7 +6,6 @@
 #include "version.h"
 
 #include <QFileInfo>
-#include <QKeyEvent>
 
 namespace {
 
@@ -30,12 +29,8 @@ Tabout::Tabout(QWidget* owner, const FixedPaths& paths, platform::Shell& shell)
     ui->libraries->setText(ui->libraries->text().arg(QLatin1String(qVersion())));
     ShowPath(ui->catalogueFile, paths.catalogueFile);
     ShowPath(ui->radiosFolder, paths.radiosFolder);
-    finishLayout();
-    // Unlike the program's other dialogs, this box only informs: Return and
-    // Escape close it, and Return on a focused button presses that button.
-    ui->closeButton->setDefault(true);
-    for (QPushButton* button : {ui->licenceButton, ui->openFolderButton, ui->closeButton})
-        button->setAutoDefault(true);
+    // This box only informs: Return and Escape both close it.
+    finishLayout(ui->closeButton, ui->closeButton);
 
     connect(ui->licenceButton, &QPushButton::clicked, this,
             [this] { m_shell.Open(m_licenceFile, platform::ShowCommand::Normal); });
@@ -45,10 +40,3 @@ Tabout::Tabout(QWidget* owner, const FixedPaths& paths, platform::Shell& shell)
 }
 
 Tabout::~Tabout() = default;
-
-void Tabout::keyPressEvent(QKeyEvent* event)
-{
-    // QDialog's own keys (Return presses the default button, Escape rejects),
-    // which the other dialogs switch off.
-    QDialog::keyPressEvent(event);
-}

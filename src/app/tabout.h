@@ -26,9 +26,6 @@ public:
     // playlists' folder.
     const QString& DataFolder() const { return m_dataFolder; }
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     std::unique_ptr<Ui::Tabout> ui;
     platform::Shell& m_shell;

@@ -17,8 +17,7 @@
 
 namespace {
 
-constexpr platform::WindowHandle kPlayer = 7;
-constexpr quint32 kUser = 0x400;
+constexpr platform::PlayerHandle kPlayer = 7;
 
 bool HasLetter(const QString& text)
 {
@@ -145,10 +144,8 @@ private Q_SLOTS:
         MainWindowFixture f;
         Ui::ControlPage& ui = f.controlForm();
         QCOMPARE(SpokenName(ui.brate), QStringLiteral("Bit rate: unknown"));
-        f.messages.SetWindow(kPlayer);
-        f.messages.SetAnswer(kUser, 1, 126, 128);
-        f.messages.SetAnswer(kUser, 0, 126, 22);
-        f.messages.SetAnswer(kUser, 2, 126, 0);
+        f.player.SetPlayer(kPlayer);
+        f.player.SetFigures({128000, 22050, 0});
         f.window().controlPage().Timer1Timer();
         QCOMPARE(SpokenName(ui.brate), QStringLiteral("Bit rate: 128 kbit/s, good"));
         QCOMPARE(SpokenName(ui.srate), QStringLiteral("Sample rate: 22 kHz, fair"));

@@ -13,19 +13,17 @@
 
 namespace {
 
-using Sent = RecordingWindowMessages::Sent;
-constexpr platform::WindowHandle kPlayer = 7;
-constexpr quint32 kUser = 0x400;
-constexpr quint32 kCommand = 0x111;
-constexpr qintptr kReadingQuery = 126;
+using Call = RecordingMediaPlayer::Call;
+using Verb = RecordingMediaPlayer::Verb;
+constexpr platform::PlayerHandle kPlayer = 7;
 
 // What the transport buttons sent, without the readings the timer asks for.
-QList<Sent> Commands(const RecordingWindowMessages& messages)
+QList<Call> Commands(const RecordingMediaPlayer& player)
 {
-    QList<Sent> commands;
-    for (const Sent& sent : messages.SentMessages()) {
-        if (!(sent.message == kUser && sent.lParam == kReadingQuery))
-            commands << sent;
+    QList<Call> commands;
+    for (const Call& call : player.Calls()) {
+        if (call.verb != Verb::Figures && call.verb != Verb::Status)
+            commands << call;
     }
     return commands;
 }
@@ -70,7 +68,7 @@ private Q_SLOTS:
         m_fixture = std::make_unique<MainWindowFixture>();
         m_fixture->WriteCatalogue({{QStringLiteral("Jazz"), QStringLiteral("Smooth")},
                                    {QStringLiteral("Rock"), QStringLiteral("Loud")}});
-        m_fixture->messages.SetWindow(kPlayer);
+        m_fixture->player.SetPlayer(kPlayer);
         QVERIFY(m_fixture->ShowAndRunFirstIdlePass());
         m_fixture->window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&m_fixture->window()));
@@ -84,11 +82,11 @@ private Q_SLOTS:
     {
         MainWindowFixture& f = *m_fixture;
         Ui::ControlPage& ui = f.controlForm();
-        const QList<QPair<QToolButton*, QList<Sent>>> buttons{
-            {ui.SpeedButton1, {{kPlayer, kUser, 0, 102}}},
-            {ui.SpeedButton2, {{kPlayer, kCommand, 40046, 0}}},
-            {ui.SpeedButton3, {{kPlayer, kCommand, 40047, 0}}},
-            {ui.SpeedButton4, {{kPlayer, kCommand, 40047, 0}}},
+        const QList<QPair<QToolButton*, QList<Call>>> buttons{
+            {ui.SpeedButton1, {{kPlayer, Verb::Play}}},
+            {ui.SpeedButton2, {{kPlayer, Verb::Pause}}},
+            {ui.SpeedButton3, {{kPlayer, Verb::Stop}}},
+            {ui.SpeedButton4, {{kPlayer, Verb::Stop}}},
         };
         ui.glosnosc->setFocus(Qt::TabFocusReason);
         for (const auto& [button, expected] : buttons) {
@@ -99,9 +97,9 @@ private Q_SLOTS:
             const int edge = 2 * (button->width() + button->height());
             QVERIFY2(StrongChanges(rest, focused) >= edge,
                      qPrintable(button->objectName() + " shows no clear focus frame"));
-            f.messages.Clear();
+            f.player.Clear();
             Press(Qt::Key_Return);
-            QCOMPARE(Commands(f.messages), expected);
+            QCOMPARE(Commands(f.player), expected);
             if (button != ui.SpeedButton4) {
                 Press(Qt::Key_Tab);
                 QCOMPARE(button->grab().toImage(), rest);
