@@ -56,7 +56,7 @@ public:
     void Send(const Start& start);
     // How long a call may stay unanswered before it is given up; the starts
     // passed in make their calls with it.
-    int CallTimeoutMs() const { return int(timing_.callTimeout.count()); }
+    int CallTimeoutMs() const { return int(m_timing.callTimeout.count()); }
 
 private:
     struct Entry
@@ -75,10 +75,10 @@ private:
     void Collect(const QString& key, quint64 serial);
     void Heard();
 
-    Timing timing_;
-    std::map<QString, Entry> entries_;
-    quint64 nextSerial_ = 1;
-    QElapsedTimer lateSince_; // valid while a wait ran out and nothing was heard since
+    Timing m_timing;
+    std::map<QString, Entry> m_entries;
+    quint64 m_nextSerial = 1;
+    QElapsedTimer m_lateSince; // valid while a wait ran out and nothing was heard since
 };
 
 } // namespace platform

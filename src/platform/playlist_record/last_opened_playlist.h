@@ -19,13 +19,13 @@ public:
     // none took it). Other files leave the record as it was.
     void Record(const QString& file, const QString& application);
     // The lowest-numbered address, or empty.
-    QUrl FirstEntry() const { return entries_.value(0); }
-    const QList<QUrl>& Entries() const { return entries_; }
-    QString Application() const { return application_; }
+    QUrl FirstEntry() const { return m_entries.value(0); }
+    const QList<QUrl>& Entries() const { return m_entries; }
+    QString Application() const { return m_application; }
 
 private:
-    QList<QUrl> entries_;
-    QString application_;
+    QList<QUrl> m_entries;
+    QString m_application;
 };
 
 } // namespace platform

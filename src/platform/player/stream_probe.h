@@ -68,9 +68,9 @@ private:
     void Record(const QUrl& url, const std::optional<StreamFigures>& figures);
     bool MakeRoom();
 
-    Limits limits_;
-    std::unique_ptr<QNetworkAccessManager> network_;
-    QHash<QUrl, Result> results_;
+    Limits m_limits;
+    std::unique_ptr<QNetworkAccessManager> m_network;
+    QHash<QUrl, Result> m_results;
 };
 
 } // namespace platform

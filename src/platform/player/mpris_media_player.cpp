@@ -66,18 +66,19 @@ struct MprisMediaPlayer::Peer
 
 MprisMediaPlayer::MprisMediaPlayer(const QDBusConnection& bus, const PlayerCallTiming& timing,
                                    ApplicationLookup application, QObject* parent)
-    : QObject(parent), bus_(bus), timing_(timing),
-      application_(application ? std::move(application) : ApplicationLookup(PlaylistApplicationId)),
-      probe_(std::make_unique<StreamProbe>())
+    : QObject(parent), m_bus(bus), m_timing(timing),
+      m_application(application ? std::move(application)
+                                : ApplicationLookup(PlaylistApplicationId)),
+      m_probe(std::make_unique<StreamProbe>())
 {
     // Watch first, then list once, so that no player slips between the two.
-    watcher_ = std::make_unique<QDBusServiceWatcher>(mprisNamespace + QLatin1Char('*'), bus_,
-                                                     QDBusServiceWatcher::WatchForOwnerChange);
-    connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+    m_watcher = std::make_unique<QDBusServiceWatcher>(mprisNamespace + QLatin1Char('*'), m_bus,
+                                                      QDBusServiceWatcher::WatchForOwnerChange);
+    connect(m_watcher.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
             &MprisMediaPlayer::OnOwnerChanged);
 
     // These two ask the bus daemon itself, which always answers promptly.
-    QDBusConnectionInterface* daemon = bus_.interface();
+    QDBusConnectionInterface* daemon = m_bus.interface();
     if (daemon == nullptr)
         return;
     const QDBusReply<QStringList> names = daemon->registeredServiceNames();
@@ -99,19 +100,20 @@ void MprisMediaPlayer::OnOwnerChanged(const QString& name, const QString&, const
     if (!name.startsWith(mprisPrefix))
         return;
     // A player that quits takes its calls and kept answers with it.
-    players_.erase(name);
+    m_players.erase(name);
     if (newOwner.isEmpty())
         return;
     // Proxies on a unique name are made without any bus traffic.
     auto peer = std::make_unique<Peer>();
     peer->busName = name;
     peer->uniqueName = newOwner;
-    peer->calls = std::make_unique<PlayerCalls>(timing_);
-    peer->player = std::make_unique<OrgMprisMediaPlayer2PlayerInterface>(newOwner, mprisPath, bus_);
+    peer->calls = std::make_unique<PlayerCalls>(m_timing);
+    peer->player =
+        std::make_unique<OrgMprisMediaPlayer2PlayerInterface>(newOwner, mprisPath, m_bus);
     peer->player->setTimeout(peer->calls->CallTimeoutMs());
-    peer->audacious = std::make_unique<OrgAthemeAudaciousInterface>(newOwner, audaciousPath, bus_);
+    peer->audacious = std::make_unique<OrgAthemeAudaciousInterface>(newOwner, audaciousPath, m_bus);
     peer->audacious->setTimeout(peer->calls->CallTimeoutMs());
-    players_[name] = std::move(peer);
+    m_players[name] = std::move(peer);
     AskDesktopEntry(name, newOwner);
 }
 
@@ -120,12 +122,13 @@ void MprisMediaPlayer::AskDesktopEntry(const QString& busName, const QString& un
     QDBusMessage get =
         QDBusMessage::createMethodCall(uniqueName, mprisPath, propertiesInterface, "Get");
     get << mprisNamespace << QStringLiteral("DesktopEntry");
-    auto* watch = new QDBusPendingCallWatcher(bus_.asyncCall(get, desktopEntryTimeoutMs), this);
+    auto* watch = new QDBusPendingCallWatcher(m_bus.asyncCall(get, desktopEntryTimeoutMs), this);
     connect(watch, &QDBusPendingCallWatcher::finished, this, [this, busName, uniqueName, watch] {
         watch->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watch;
-        const auto player = players_.find(busName);
-        if (reply.isError() || player == players_.end() || player->second->uniqueName != uniqueName)
+        const auto player = m_players.find(busName);
+        if (reply.isError() || player == m_players.end() ||
+            player->second->uniqueName != uniqueName)
             return;
         player->second->desktopEntry = reply.value().variant().toString();
     });
@@ -143,12 +146,12 @@ void MprisMediaPlayer::AskDesktopEntry(const QString& busName, const QString& un
 // share one answer.
 QString MprisMediaPlayer::Application()
 {
-    if (!applicationAskedAt_.isValid() ||
-        applicationAskedAt_.elapsed() >= timing_.refresh.count()) {
-        applicationId_ = application_();
-        applicationAskedAt_.start();
+    if (!m_applicationAskedAt.isValid() ||
+        m_applicationAskedAt.elapsed() >= m_timing.refresh.count()) {
+        m_applicationId = m_application();
+        m_applicationAskedAt.start();
     }
-    return applicationId_;
+    return m_applicationId;
 }
 
 MprisMediaPlayer::Peer* MprisMediaPlayer::ChoosePlayer()
@@ -157,14 +160,14 @@ MprisMediaPlayer::Peer* MprisMediaPlayer::ChoosePlayer()
     if (application.isEmpty())
         return nullptr;
     std::vector<Peer*> candidates;
-    for (const auto& [name, peer] : players_) {
+    for (const auto& [name, peer] : m_players) {
         if (IsPlayerOfApplication(name, peer->desktopEntry, application))
             candidates.push_back(peer.get());
     }
-    if (candidates.size() > 1 && playlist_ != nullptr && !playlist_->Entries().isEmpty()) {
+    if (candidates.size() > 1 && m_playlist != nullptr && !m_playlist->Entries().isEmpty()) {
         for (Peer* peer : candidates) {
             const QUrl playing = PlayingAddress(ReadProperty(*peer, metadataKey, true));
-            if (!playing.isEmpty() && playlist_->Entries().contains(playing))
+            if (!playing.isEmpty() && m_playlist->Entries().contains(playing))
                 return peer;
         }
     }
@@ -257,16 +260,16 @@ StreamFigures MprisMediaPlayer::FiguresFromStream(Peer& peer)
         return {};
     QUrl address = PlayingAddress(ReadProperty(peer, metadataKey, true));
     if (address.isEmpty() && PlaysHandedOverStation(peer))
-        address = playlist_->FirstEntry();
-    return Bounded(probe_->Figures(address).value_or(StreamFigures{}));
+        address = m_playlist->FirstEntry();
+    return Bounded(m_probe->Figures(address).value_or(StreamFigures{}));
 }
 
 // Whether the playlist last handed over went to this player's application:
 // only then may its addresses stand for what this player plays.
 bool MprisMediaPlayer::PlaysHandedOverStation(Peer& peer)
 {
-    return playlist_ != nullptr &&
-           IsPlayerOfApplication(peer.busName, peer.desktopEntry, playlist_->Application());
+    return m_playlist != nullptr &&
+           IsPlayerOfApplication(peer.busName, peer.desktopEntry, m_playlist->Application());
 }
 
 PlayStatus MprisMediaPlayer::ReadStatus(Peer& peer, bool reuseRecent)
@@ -294,7 +297,7 @@ QDBusPendingCall MprisMediaPlayer::PlayerProperty(const Peer& peer, const QStrin
     QDBusMessage call =
         QDBusMessage::createMethodCall(peer.uniqueName, mprisPath, propertiesInterface, method);
     call.setArguments(QVariantList{playerInterface} + arguments);
-    return bus_.asyncCall(call, peer.calls->CallTimeoutMs());
+    return m_bus.asyncCall(call, peer.calls->CallTimeoutMs());
 }
 
 } // namespace platform

@@ -91,7 +91,7 @@ std::optional<StreamFigures> FiguresFromBareAnswer(const QByteArray& answer)
 } // namespace
 
 StreamProbe::StreamProbe(Limits limits, QObject* parent)
-    : QObject(parent), limits_(limits), network_(std::make_unique<QNetworkAccessManager>())
+    : QObject(parent), m_limits(limits), m_network(std::make_unique<QNetworkAccessManager>())
 {
 }
 
@@ -99,7 +99,7 @@ StreamProbe::~StreamProbe()
 {
     // Replies ended as the manager goes must not call back into a probe that
     // is half gone. Sockets are children: their connections go before they do.
-    for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>())
+    for (QNetworkReply* reply : m_network->findChildren<QNetworkReply*>())
         reply->disconnect(this);
 }
 
@@ -108,10 +108,10 @@ std::optional<StreamFigures> StreamProbe::Figures(const QUrl& url)
     if (!url.isValid() ||
         (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
         return std::nullopt;
-    const auto known = results_.constFind(url);
-    if (known != results_.constEnd()) {
+    const auto known = m_results.constFind(url);
+    if (known != m_results.constEnd()) {
         const bool retry = !known->running && !known->figures &&
-                           known->since.elapsed() > limits_.retryAfter.count();
+                           known->since.elapsed() > m_limits.retryAfter.count();
         if (!retry)
             return known->figures;
     }
@@ -122,7 +122,7 @@ std::optional<StreamFigures> StreamProbe::Figures(const QUrl& url)
 
 void StreamProbe::Start(const QUrl& url)
 {
-    Result& result = results_[url];
+    Result& result = m_results[url];
     result.running = true;
     result.figures.reset();
     result.since.start();
@@ -133,20 +133,20 @@ void StreamProbe::Start(const QUrl& url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(3);
-    request.setTransferTimeout(int(limits_.timeout.count()));
+    request.setTransferTimeout(int(m_limits.timeout.count()));
     // Replies belong to the manager, which ends them when it goes.
-    QNetworkReply* reply = network_->get(request);
-    reply->setReadBufferSize(limits_.maxBytes);
+    QNetworkReply* reply = m_network->get(request);
+    reply->setReadBufferSize(m_limits.maxBytes);
 
     // The reply and its timer end together; a stream never ends by itself.
     auto bytes = std::make_shared<QByteArray>();
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
-    deadline->start(limits_.timeout);
+    deadline->start(m_limits.timeout);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, url, bytes] {
-        bytes->append(reply->read(limits_.maxBytes - bytes->size()));
-        if (bytes->size() >= limits_.maxBytes || EnoughRead(*bytes))
+        bytes->append(reply->read(m_limits.maxBytes - bytes->size()));
+        if (bytes->size() >= m_limits.maxBytes || EnoughRead(*bytes))
             Finish(reply, url, *bytes);
     });
     connect(reply, &QNetworkReply::finished, this,
@@ -164,7 +164,7 @@ void StreamProbe::Finish(QNetworkReply* reply, const QUrl& url, const QByteArray
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
-    if (askBare && results_.contains(url))
+    if (askBare && m_results.contains(url))
         StartBare(url, reply->url());
     else
         Record(url, figures);
@@ -174,7 +174,7 @@ void StreamProbe::StartBare(const QUrl& url, const QUrl& server)
 {
     // The socket, its timer and what it read end together.
     auto* socket = new QTcpSocket(this);
-    socket->setReadBufferSize(limits_.maxBytes);
+    socket->setReadBufferSize(m_limits.maxBytes);
     auto bytes = std::make_shared<QByteArray>();
     auto done = std::make_shared<bool>(false);
     const auto finish = [this, socket, url, bytes, done] {
@@ -189,7 +189,7 @@ void StreamProbe::StartBare(const QUrl& url, const QUrl& server)
     auto* deadline = new QTimer(socket);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, this, finish);
-    deadline->start(limits_.timeout);
+    deadline->start(m_limits.timeout);
     connect(socket, &QTcpSocket::connected, this, [socket, server] {
         QByteArray host = server.host(QUrl::FullyEncoded).toUtf8();
         if (server.port() != -1)
@@ -201,9 +201,9 @@ void StreamProbe::StartBare(const QUrl& url, const QUrl& server)
                       " HTTP/1.0\r\nHost: " + host + "\r\nIcy-MetaData: 0\r\n\r\n");
     });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket, bytes, finish] {
-        bytes->append(socket->read(limits_.maxBytes - bytes->size()));
+        bytes->append(socket->read(m_limits.maxBytes - bytes->size()));
         const int end = bytes->indexOf("\r\n\r\n");
-        if (bytes->size() >= limits_.maxBytes || (end >= 0 && EnoughRead(bytes->mid(end + 4))))
+        if (bytes->size() >= m_limits.maxBytes || (end >= 0 && EnoughRead(bytes->mid(end + 4))))
             finish();
     });
     connect(socket, &QTcpSocket::disconnected, this, finish);
@@ -213,8 +213,8 @@ void StreamProbe::StartBare(const QUrl& url, const QUrl& server)
 
 void StreamProbe::Record(const QUrl& url, const std::optional<StreamFigures>& figures)
 {
-    const auto result = results_.find(url);
-    if (result == results_.end())
+    const auto result = m_results.find(url);
+    if (result == m_results.end())
         return;
     result->running = false;
     result->since.start();
@@ -224,17 +224,17 @@ void StreamProbe::Record(const QUrl& url, const std::optional<StreamFigures>& fi
 
 bool StreamProbe::MakeRoom()
 {
-    while (results_.size() >= limits_.addresses) {
-        auto oldest = results_.end();
-        for (auto it = results_.begin(); it != results_.end(); ++it) {
+    while (m_results.size() >= m_limits.addresses) {
+        auto oldest = m_results.end();
+        for (auto it = m_results.begin(); it != m_results.end(); ++it) {
             if (!it->running &&
-                (oldest == results_.end() || it->since.elapsed() > oldest->since.elapsed()))
+                (oldest == m_results.end() || it->since.elapsed() > oldest->since.elapsed()))
                 oldest = it;
         }
         // Every place taken by a running probe: no more at once.
-        if (oldest == results_.end())
+        if (oldest == m_results.end())
             return false;
-        results_.erase(oldest);
+        m_results.erase(oldest);
     }
     return true;
 }

@@ -18,7 +18,7 @@ bool IsTimeout(const QDBusMessage& reply)
 
 } // namespace
 
-PlayerCalls::PlayerCalls(Timing timing, QObject* parent) : QObject(parent), timing_(timing) {}
+PlayerCalls::PlayerCalls(Timing timing, QObject* parent) : QObject(parent), m_timing(timing) {}
 
 PlayerCalls::~PlayerCalls() = default;
 
@@ -42,23 +42,23 @@ bool PlayerCalls::WaitBriefly(QDBusPendingCall& call, QElapsedTimer& waitedAt)
 {
     if (call.isFinished())
         return true;
-    const qint64 refresh = timing_.refresh.count();
-    if ((lateSince_.isValid() && lateSince_.elapsed() < refresh) ||
+    const qint64 refresh = m_timing.refresh.count();
+    if ((m_lateSince.isValid() && m_lateSince.elapsed() < refresh) ||
         (waitedAt.isValid() && waitedAt.elapsed() < refresh))
         return false;
     waitedAt.start();
     // Qt's own wait has no bound but the call's timeout. The reply is taken
     // in by the D-Bus library's thread, so the call's state can be looked at
     // from here while this thread holds still.
-    const QDeadlineTimer deadline(timing_.wait);
+    const QDeadlineTimer deadline(m_timing.wait);
     while (!call.isFinished()) {
         if (deadline.hasExpired()) {
-            lateSince_.start();
+            m_lateSince.start();
             return false;
         }
         // A player that answers at all mostly does so within a millisecond;
         // only then is it worth giving the processor away for longer.
-        if (deadline.remainingTime() > timing_.wait.count() - 2)
+        if (deadline.remainingTime() > m_timing.wait.count() - 2)
             QThread::yieldCurrentThread();
         else
             QThread::usleep(200);
@@ -68,13 +68,13 @@ bool PlayerCalls::WaitBriefly(QDBusPendingCall& call, QElapsedTimer& waitedAt)
 
 void PlayerCalls::Heard()
 {
-    lateSince_.invalidate();
+    m_lateSince.invalidate();
 }
 
 void PlayerCalls::Collect(const QString& key, quint64 serial)
 {
-    const auto found = entries_.find(key);
-    if (found == entries_.end())
+    const auto found = m_entries.find(key);
+    if (found == m_entries.end())
         return;
     Entry& entry = found->second;
     if (!entry.calling || entry.serial != serial || !entry.pending.isFinished())
@@ -94,16 +94,16 @@ void PlayerCalls::Collect(const QString& key, quint64 serial)
 
 QDBusMessage PlayerCalls::Read(const QString& key, const Start& start, bool reuseRecent)
 {
-    Entry& entry = entries_[key];
+    Entry& entry = m_entries[key];
     if (entry.calling)
         Collect(key, entry.serial);
     const bool young = entry.answer.type() != QDBusMessage::InvalidMessage &&
                        entry.answeredAt.isValid() &&
-                       entry.answeredAt.elapsed() < timing_.refresh.count();
+                       entry.answeredAt.elapsed() < m_timing.refresh.count();
     if (reuseRecent && young && !entry.calling)
         return entry.answer;
     if (!entry.calling) {
-        entry.serial = nextSerial_++;
+        entry.serial = m_nextSerial++;
         entry.pending = Launch(start, key, entry.serial);
         entry.calling = true;
         entry.waitedAt.invalidate();
@@ -111,14 +111,14 @@ QDBusMessage PlayerCalls::Read(const QString& key, const Start& start, bool reus
     if (WaitBriefly(entry.pending, entry.waitedAt))
         Collect(key, entry.serial);
     if (entry.answer.type() == QDBusMessage::InvalidMessage || !entry.answeredAt.isValid() ||
-        entry.answeredAt.elapsed() > timing_.keep.count())
+        entry.answeredAt.elapsed() > m_timing.keep.count())
         return QDBusMessage();
     return entry.answer;
 }
 
 void PlayerCalls::Send(const Start& start)
 {
-    for (auto& [key, entry] : entries_) {
+    for (auto& [key, entry] : m_entries) {
         entry.answer = QDBusMessage();
         entry.answerSerial = 0;
     }

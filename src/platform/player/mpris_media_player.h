@@ -55,7 +55,7 @@ public:
     // Where the playlist last handed over is recorded: its addresses tell the
     // player that plays it among several of the application's, and are probed
     // when that player does not say what it plays.
-    void SetLastOpenedPlaylist(const LastOpenedPlaylist* playlist) { playlist_ = playlist; }
+    void SetLastOpenedPlaylist(const LastOpenedPlaylist* playlist) { m_playlist = playlist; }
 
 private:
     struct Peer;
@@ -73,16 +73,16 @@ private:
                                     const QVariantList& arguments);
     QVariant ReadProperty(Peer& peer, const QString& name, bool reuseRecent);
 
-    QDBusConnection bus_;
-    PlayerCallTiming timing_;
-    ApplicationLookup application_;
-    QString applicationId_;
-    QElapsedTimer applicationAskedAt_;
-    std::unique_ptr<QDBusServiceWatcher> watcher_;
+    QDBusConnection m_bus;
+    PlayerCallTiming m_timing;
+    ApplicationLookup m_application;
+    QString m_applicationId;
+    QElapsedTimer m_applicationAskedAt;
+    std::unique_ptr<QDBusServiceWatcher> m_watcher;
     // By well-known name, so in alphabetical order; a player goes with its name.
-    std::map<QString, std::unique_ptr<Peer>> players_;
-    const LastOpenedPlaylist* playlist_ = nullptr;
-    std::unique_ptr<StreamProbe> probe_;
+    std::map<QString, std::unique_ptr<Peer>> m_players;
+    const LastOpenedPlaylist* m_playlist = nullptr;
+    std::unique_ptr<StreamProbe> m_probe;
 };
 
 } // namespace platform

@@ -14,11 +14,11 @@ class LastOpenedPlaylist;
 class XdgShell final : public Shell
 {
 public:
-    explicit XdgShell(LastOpenedPlaylist* opened = nullptr) : opened_(opened) {}
+    explicit XdgShell(LastOpenedPlaylist* opened = nullptr) : m_opened(opened) {}
     void Open(const QString& file, ShowCommand show) override;
 
 private:
-    LastOpenedPlaylist* opened_;
+    LastOpenedPlaylist* m_opened;
 };
 
 } // namespace platform

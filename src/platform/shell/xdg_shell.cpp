@@ -14,8 +14,8 @@ void XdgShell::Open(const QString& file, ShowCommand)
     // freedesktop equivalent. Launches run detached, so nothing waits on them.
     if (file.endsWith(QLatin1String(".pls"), Qt::CaseInsensitive)) {
         const QString application = OpenWithPlaylistApplication(file);
-        if (opened_ != nullptr)
-            opened_->Record(file, application);
+        if (m_opened != nullptr)
+            m_opened->Record(file, application);
         if (!application.isEmpty())
             return;
     }

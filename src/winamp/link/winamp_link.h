@@ -16,12 +16,12 @@ public:
     Q_DISABLE_COPY_MOVE(WinampLink)
 
     // The Winamp handle: the player, 0 while none is known.
-    platform::PlayerHandle Handle() const { return handle_; }
+    platform::PlayerHandle Handle() const { return m_handle; }
     // The Winamp-found flag: once true, the player is never looked up again.
-    bool Found() const { return found_; }
+    bool Found() const { return m_found; }
 
     // First-idle initialisation clears the flag.
-    void ClearFound() { found_ = false; }
+    void ClearFound() { m_found = false; }
     // Runs at the end of every idle pass: looks the player up until it is
     // found, and greets it once with a play-state query when it is.
     void DiscoveryStep();
@@ -45,7 +45,7 @@ public:
     void Stop();
 
 private:
-    platform::MediaPlayer& player_;
-    platform::PlayerHandle handle_ = 0;
-    bool found_ = false;
+    platform::MediaPlayer& m_player;
+    platform::PlayerHandle m_handle = 0;
+    bool m_found = false;
 };

@@ -12,8 +12,8 @@ void LastOpenedPlaylist::Record(const QString& file, const QString& application)
         return;
     // A new playlist replaces the record even when it gives no address: the
     // old station no longer plays.
-    entries_.clear();
-    application_ = application;
+    m_entries.clear();
+    m_application = application;
     QFile playlist(file);
     if (!playlist.open(QIODevice::ReadOnly))
         return;
@@ -34,7 +34,7 @@ void LastOpenedPlaylist::Record(const QString& file, const QString& application)
             byNumber.emplace(number, url);
     }
     for (const auto& [number, url] : byNumber)
-        entries_.append(url);
+        m_entries.append(url);
 }
 
 } // namespace platform

@@ -1,14 +1,14 @@
 #include "winamp_link.h"
 
-WinampLink::WinampLink(platform::MediaPlayer& player) : player_(player) {}
+WinampLink::WinampLink(platform::MediaPlayer& player) : m_player(player) {}
 
 void WinampLink::DiscoveryStep()
 {
-    if (found_)
+    if (m_found)
         return;
-    handle_ = player_.Find();
-    if (handle_ != 0) {
-        found_ = true;
+    m_handle = m_player.Find();
+    if (m_handle != 0) {
+        m_found = true;
         PlayStateQuery();
     }
 }
@@ -16,18 +16,18 @@ void WinampLink::DiscoveryStep()
 void WinampLink::LookUpWhileNotFound()
 {
     // The result is stored even when it is 0.
-    if (!found_)
-        handle_ = player_.Find();
+    if (!m_found)
+        m_handle = m_player.Find();
 }
 
 void WinampLink::StartPlaying()
 {
-    player_.Play(handle_);
+    m_player.Play(m_handle);
 }
 
 qint32 WinampLink::PlayStateQuery()
 {
-    switch (player_.Status(handle_)) {
+    switch (m_player.Status(m_handle)) {
     case platform::PlayStatus::Playing:
         return Playing;
     case platform::PlayStatus::Paused:
@@ -41,30 +41,30 @@ qint32 WinampLink::PlayStateQuery()
 void WinampLink::SetVolume(int volume)
 {
     // Winamp's scale ends at 255, the player's at 1.
-    player_.SetVolume(handle_, qBound(0, volume, 255) / 255.0);
+    m_player.SetVolume(m_handle, qBound(0, volume, 255) / 255.0);
 }
 
 qint32 WinampLink::SampleRate()
 {
-    return player_.Figures(handle_).sampleRate / 1000; // Hz -> kHz, 44100 -> 44
+    return m_player.Figures(m_handle).sampleRate / 1000; // Hz -> kHz, 44100 -> 44
 }
 
 qint32 WinampLink::BitRate()
 {
-    return player_.Figures(handle_).bitRate / 1000; // bit/s -> kbit/s
+    return m_player.Figures(m_handle).bitRate / 1000; // bit/s -> kbit/s
 }
 
 qint32 WinampLink::ChannelCount()
 {
-    return player_.Figures(handle_).channels;
+    return m_player.Figures(m_handle).channels;
 }
 
 void WinampLink::Pause()
 {
-    player_.Pause(handle_);
+    m_player.Pause(m_handle);
 }
 
 void WinampLink::Stop()
 {
-    player_.Stop(handle_);
+    m_player.Stop(m_handle);
 }
