@@ -83,7 +83,15 @@ bool IcecastStreamFixture::Start(int timeoutMs)
         problem_ = QStringLiteral("ezstream did not start");
         return false;
     }
-    if (!RunLoopUntil([this] { return MountAnswers(); }, timeoutMs)) {
+    // On a busy machine the source's first connection may be refused although
+    // the server answered above; ezstream then ends, and is started again.
+    const auto mountUp = [this, root] {
+        if (ezstream_.state() == QProcess::NotRunning)
+            ezstream_.start(QStringLiteral("ezstream"),
+                            {QStringLiteral("-c"), root + "/ezstream.xml"});
+        return MountAnswers();
+    };
+    if (!RunLoopUntil(mountUp, timeoutMs)) {
         problem_ = QStringLiteral("the mount never came up");
         return false;
     }
