@@ -4,6 +4,7 @@
 #include "command_line.h"
 #include "directory_site.h"
 #include "download_progress_dialog.h"
+#include "error.h"
 #include "fixed_paths.h"
 #include "last_opened_playlist.h"
 #include "local_socket_windows.h"
@@ -45,9 +46,15 @@ int main(int argc, char** argv)
         // the two layers: it brings the other copy forward and ends. The window's
         // own guard keeps the instance lock taken here: one check per start.
         TabfOneInstance earlyGuard(&namedMutexes, &topLevelWindows);
-        if (earlyGuard.Check()) {
-            earlyGuard.SecondCopyReaction();
-            return 0;
+        try {
+            if (earlyGuard.Check()) {
+                earlyGuard.SecondCopyReaction();
+                return 0;
+            }
+        } catch (const Error& error) {
+            // As above: a lock that cannot be taken is no other copy.
+            std::fprintf(stderr, "Wavedock cannot start: %s.\n", qPrintable(error.message()));
+            return 1;
         }
     }
 
