@@ -4,6 +4,7 @@
 #include "command_line.h"
 #include "directory_site.h"
 #include "download_progress_dialog.h"
+#include "engine_module.h"
 #include "error.h"
 #include "fixed_paths.h"
 #include "last_opened_playlist.h"
@@ -15,6 +16,7 @@
 #include "tabf_one_instance.h"
 #include "termination_signal.h"
 #include "ttunely.h"
+#include "user_environment.h"
 #include "version.h"
 #include "window_system.h"
 #include "xdg_shell.h"
@@ -26,6 +28,11 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerCommandLine(ArgumentList(argc, argv)))
         return *answered;
+
+    // Here, while no thread runs yet: first the user's environment is kept for
+    // the programs Wavedock starts, then the engine's settings are added to ours.
+    platform::KeepUserEnvironment();
+    SetBrowserEngineSettings();
 
     QString refusal;
     const QString runtimeFolder = platform::LockFileMutexes::RuntimeFolder(&refusal);

@@ -1,3 +1,4 @@
+#include "engine_module.h"
 #include "event_loop_wait.h"
 #include "fake_web_browser.h"
 #include "fixture_http_server.h"
@@ -178,6 +179,16 @@ private Q_SLOTS:
     }
 };
 
-WAVEDOCK_TEST_MAIN(AccessibilityTest)
+// As the program starts: the engine's settings first (its pages reach screen
+// readers only when told), then the application set up as usual.
+int main(int argc, char** argv)
+{
+    SetBrowserEngineSettings();
+    PrepareApplication();
+    Application app(argc, argv);
+    ConfigureApplication(app);
+    AccessibilityTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 #include "accessibility_test.moc"

@@ -48,10 +48,10 @@ struct Desktop
     }
     // What the product's resolver answers here, or with "open", which
     // application it handed the file to.
-    QString Run(const QStringList& arguments = {}) const
+    QString Run(const QStringList& arguments = {},
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) const
     {
         QProcess answer;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), Path(QStringLiteral("configdirs")));
@@ -146,6 +146,50 @@ private slots:
             else
                 QVERIFY(!QFile::exists(opened));
         }
+    }
+
+    void startedProgramsGetTheUserEnvironment_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("starter");
+        QTest::newRow("station, its application") << "0.pls"
+                                                  << "bin/player";
+        QTest::newRow("other file, xdg-open") << "readme.txt"
+                                              << "bin/xdg-open";
+    }
+
+    // Whatever the shell starts has the user's environment: not the engine's
+    // settings Wavedock adds to its own, nor the launch token it was handed.
+    void startedProgramsGetTheUserEnvironment()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, starter);
+        Desktop desktop;
+        QVERIFY(desktop.root.isValid());
+        desktop.Write(QStringLiteral("config/mimeapps.list"),
+                      "[Default Applications]\naudio/x-scpls=player.desktop\n");
+        desktop.Write(QStringLiteral("datadirs/applications/player.desktop"),
+                      "[Desktop Entry]\nType=Application\nName=player\nExec=@BIN@/player %f\n");
+        const QByteArray seen = desktop.Path(QStringLiteral("seen")).toUtf8();
+        desktop.Write(starter, "#!/bin/sh\nenv > " + seen + ".tmp && mv " + seen + ".tmp " + seen);
+        QVERIFY(QFile::setPermissions(desktop.Path(starter), QFile::ReadOwner | QFile::ExeOwner));
+        desktop.Write(file, "[playlist]\n");
+
+        QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
+        user.insert(QStringLiteral("PATH"), desktop.Path(QStringLiteral("bin")) + QLatin1Char(':') +
+                                                user.value(QStringLiteral("PATH")));
+        user.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--users-own"));
+        user.remove(QStringLiteral("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"));
+        user.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("ours"));
+        desktop.Run({QStringLiteral("shell"), desktop.Path(file)}, user);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString::fromUtf8(seen)), 10000);
+        const QList<QByteArray> environment = ReadBytes(QString::fromUtf8(seen)).split('\n');
+        QVERIFY(environment.contains("QTWEBENGINE_CHROMIUM_FLAGS=--users-own"));
+        QVERIFY(environment.contains("HOME=" + desktop.Path(QStringLiteral("home")).toUtf8()));
+        for (const QByteArray& line : environment)
+            QVERIFY2(!line.startsWith("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY=") &&
+                         !line.startsWith("XDG_ACTIVATION_TOKEN="),
+                     line.constData());
     }
 };
 
