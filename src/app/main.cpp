@@ -66,6 +66,11 @@ int main(int argc, char** argv)
     }
 
     WindowSystemChoice windowSystem(argc, argv);
+    if (!windowSystem.Failure().isEmpty()) {
+        // Qt would abort with a page of its own; one line says what is missing.
+        std::fprintf(stderr, "Wavedock cannot start: %s.\n", qPrintable(windowSystem.Failure()));
+        return 1;
+    }
     PrepareApplication();
     Application app(windowSystem.argc(), windowSystem.argv());
     ConfigureApplication(app);
