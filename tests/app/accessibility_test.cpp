@@ -109,6 +109,10 @@ class AccessibilityTest final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The program's own settings for the engine (pages reach screen readers
+    // only when it is told so), before the first page starts it.
+    void initTestCase() { SetBrowserEngineSettings(); }
+
     // Each page of the main window and each dialog: every control a user can
     // reach is announced by a name of its own.
     void everyFocusableControlHasAName()
@@ -179,16 +183,6 @@ private Q_SLOTS:
     }
 };
 
-// As the program starts: the engine's settings first (its pages reach screen
-// readers only when told), then the application set up as usual.
-int main(int argc, char** argv)
-{
-    SetBrowserEngineSettings();
-    PrepareApplication();
-    Application app(argc, argv);
-    ConfigureApplication(app);
-    AccessibilityTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+WAVEDOCK_TEST_MAIN(AccessibilityTest)
 
 #include "accessibility_test.moc"

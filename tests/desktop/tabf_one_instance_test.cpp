@@ -120,25 +120,6 @@ private Q_SLOTS:
         QCOMPARE(Application::instance()->Run(), 0);
         QCOMPARE(idle.count(), 0);
     }
-
-    // A lock that cannot be made is said on stderr and ends this copy with 1,
-    // its main form never shown. (After the test above: it also ends the run.)
-    void lockThatCannotBeMadeEndsWithOne()
-    {
-        for (const QString& lock : {QStringLiteral("CriticalSection"), QStringLiteral("Default")}) {
-            FakeNamedMutexes mutexes;
-            mutexes.CannotMake(QStringLiteral("WavedockX.OneInstance.") + lock);
-            TabfOneInstance once(&mutexes, nullptr);
-            once.Identifier = QStringLiteral("X");
-            Application::instance()->setShowMainForm(true);
-            const QString said = QStringLiteral(
-                "Wavedock cannot start: cannot open the lock file of WavedockX.OneInstance.%1.");
-            QTest::ignoreMessage(QtCriticalMsg, qPrintable(said.arg(lock)));
-            once.Loaded();
-            QVERIFY(!Application::instance()->showMainForm());
-            QCOMPARE(Application::instance()->Run(), 1);
-        }
-    }
 };
 
 WAVEDOCK_TEST_MAIN(TabfOneInstanceTest)

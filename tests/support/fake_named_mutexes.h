@@ -12,18 +12,12 @@ class FakeNamedMutexes final : public platform::NamedMutexes
 {
 public:
     void OwnElsewhere(const QString& name) { m_state->elsewhere.insert(name); }
-    // The mutex of that name cannot be made, as a lock file that cannot be opened.
-    void CannotMake(const QString& name) { m_unmakable.insert(name); }
     const QStringList& created() const { return m_created; }
 
     Created Create(const QString& name, bool initialOwner) override
     {
         m_created.append(name);
         Created created;
-        if (m_unmakable.contains(name)) {
-            created.failure = QStringLiteral("cannot open the lock file of ") + name;
-            return created;
-        }
         created.mutex = std::make_unique<Mutex>(m_state, name);
         if (initialOwner)
             created.alreadyExisted = !created.mutex->TryWait();
@@ -54,6 +48,5 @@ private:
     };
 
     std::shared_ptr<State> m_state = std::make_shared<State>();
-    QSet<QString> m_unmakable;
     QStringList m_created;
 };
