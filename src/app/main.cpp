@@ -4,6 +4,8 @@
 #include "command_line.h"
 #include "directory_site.h"
 #include "download_progress_dialog.h"
+#include "engine_module.h"
+#include "error.h"
 #include "fixed_paths.h"
 #include "last_opened_playlist.h"
 #include "local_socket_windows.h"
@@ -14,6 +16,7 @@
 #include "tabf_one_instance.h"
 #include "termination_signal.h"
 #include "ttunely.h"
+#include "user_environment.h"
 #include "version.h"
 #include "window_system.h"
 #include "xdg_shell.h"
@@ -25,6 +28,11 @@ int main(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerCommandLine(ArgumentList(argc, argv)))
         return *answered;
+
+    // Here, while no thread runs yet: first the user's environment is kept for
+    // the programs Wavedock starts, then the engine's settings are added to ours.
+    platform::KeepUserEnvironment();
+    SetBrowserEngineSettings();
 
     QString refusal;
     const QString runtimeFolder = platform::LockFileMutexes::RuntimeFolder(&refusal);
@@ -45,13 +53,24 @@ int main(int argc, char** argv)
         // the two layers: it brings the other copy forward and ends. The window's
         // own guard keeps the instance lock taken here: one check per start.
         TabfOneInstance earlyGuard(&namedMutexes, &topLevelWindows);
-        if (earlyGuard.Check()) {
-            earlyGuard.SecondCopyReaction();
-            return 0;
+        try {
+            if (earlyGuard.Check()) {
+                earlyGuard.SecondCopyReaction();
+                return 0;
+            }
+        } catch (const Error& error) {
+            // As above: a lock that cannot be taken is no other copy.
+            std::fprintf(stderr, "Wavedock cannot start: %s.\n", qPrintable(error.message()));
+            return 1;
         }
     }
 
     WindowSystemChoice windowSystem(argc, argv);
+    if (!windowSystem.Failure().isEmpty()) {
+        // Qt would abort with a page of its own; one line says what is missing.
+        std::fprintf(stderr, "Wavedock cannot start: %s.\n", qPrintable(windowSystem.Failure()));
+        return 1;
+    }
     PrepareApplication();
     Application app(windowSystem.argc(), windowSystem.argv());
     ConfigureApplication(app);

@@ -3,11 +3,16 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace {
 char kPlatformOption[] = "-platform";
 char kX11[] = "xcb";
+char kWayland[] = "wayland";
 
 bool NamesPlatform(const QString& argument)
 {
@@ -17,29 +22,68 @@ bool NamesPlatform(const QString& argument)
             return true;
     return false;
 }
-} // namespace
 
-QString WindowSystemChoice::Chosen(const QStringList& arguments, bool displaySet, bool platformSet)
+// Why no X server can be used here; empty when one answers. Qt's own attempt
+// would abort the program instead of trying the next window system.
+QString WhyNoX11()
 {
-    if (!displaySet || platformSet)
-        return {};
-    for (const QString& argument : arguments)
-        if (NamesPlatform(argument))
-            return {};
-    return QString::fromLatin1(kX11);
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return QStringLiteral("DISPLAY is not set");
+    xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+    const bool failed = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    return failed ? QStringLiteral("no X server lets us in at DISPLAY=%1")
+                        .arg(QString::fromLocal8Bit(display))
+                  : QString();
 }
+
+// Why no Wayland compositor can be used here; empty when one answers. The
+// socket is found as the Wayland client library finds it.
+QString WhyNoWayland()
+{
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
+        return {}; // a connection handed down by the compositor itself
+    QByteArray socketPath = qgetenv("WAYLAND_DISPLAY");
+    if (socketPath.isEmpty())
+        socketPath = "wayland-0";
+    if (!socketPath.startsWith('/')) {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return QStringLiteral("XDG_RUNTIME_DIR is not set to find a Wayland compositor in");
+        socketPath = runtime + '/' + socketPath;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    bool answered = false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && socketPath.size() < qsizetype(sizeof address.sun_path)) {
+        std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+        answered = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return answered ? QString()
+                    : QStringLiteral("no Wayland compositor answers at %1")
+                          .arg(QString::fromLocal8Bit(socketPath));
+}
+} // namespace
 
 WindowSystemChoice::WindowSystemChoice(int argc, char** argv) : m_argv(argv, argv + argc)
 {
-    QStringList arguments;
+    bool chosenByUser = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const bool choose = !Chosen(arguments, !qEnvironmentVariableIsEmpty("DISPLAY"),
-                                !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                             .isEmpty();
-    if (choose) {
-        m_argv.push_back(kPlatformOption);
-        m_argv.push_back(kX11);
+        chosenByUser = chosenByUser || NamesPlatform(QString::fromLocal8Bit(argv[i]));
+    if (!chosenByUser) {
+        const QString noX11 = WhyNoX11();
+        const QString noWayland = noX11.isEmpty() ? QString() : WhyNoWayland();
+        if (noX11.isEmpty() || noWayland.isEmpty()) {
+            m_argv.push_back(kPlatformOption);
+            m_argv.push_back(noX11.isEmpty() ? kX11 : kWayland);
+        } else {
+            m_failure = QStringLiteral("no display to show its window on: %1, and %2")
+                            .arg(noX11, noWayland);
+        }
     }
     m_argc = static_cast<int>(m_argv.size());
     m_argv.push_back(nullptr);

@@ -10,7 +10,9 @@
 namespace {
 
 // On Wayland only a token from the desktop lets a window take the focus; Qt's
-// Wayland activation takes it from the environment.
+// Wayland activation takes it from the environment only (and removes it once
+// used), so it goes there despite the threads running. Programs started from
+// here never see it: they get the user's environment (ChildEnvironment).
 void UseActivationToken(const QString& token)
 {
     if (!token.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))

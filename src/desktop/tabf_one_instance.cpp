@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "application_window.h"
+#include "error.h"
 #include "named_mutexes.h"
 #include "top_level_windows.h"
 #include "window_placement.h"
@@ -36,6 +37,11 @@ QString ExecutablePath()
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
 }
 
+[[noreturn]] void ThrowCannotLock(const QString& name, const QString& failure)
+{
+    throw Error(failure.isEmpty() ? QStringLiteral("cannot take the lock %1").arg(name) : failure);
+}
+
 } // namespace
 
 TabfOneInstance::TabfOneInstance(platform::NamedMutexes* mutexes,
@@ -46,8 +52,18 @@ TabfOneInstance::TabfOneInstance(platform::NamedMutexes* mutexes,
 
 void TabfOneInstance::Loaded()
 {
-    if (Check())
-        SecondCopyReaction();
+    try {
+        if (Check())
+            SecondCopyReaction();
+    } catch (const Error& error) {
+        // No window is shown yet: the terminal is where this can be read.
+        qCritical("%s cannot start: %s.", qPrintable(Application::Title()),
+                  qPrintable(error.message()));
+        if (Application* app = Application::instance()) {
+            app->setShowMainForm(false);
+            app->TerminateWithExitCode(1);
+        }
+    }
 }
 
 QString TabfOneInstance::InstanceNameBase() const
@@ -72,19 +88,27 @@ bool TabfOneInstance::Check()
         return false;
     // The guard keeps two copies that start together from both passing: the
     // later one finds it taken and counts as the second copy.
-    platform::NamedMutexes::Created guard =
-        m_mutexes->Create(base + QStringLiteral("CriticalSection"), true);
-    if (!guard.mutex || guard.alreadyExisted)
+    // Only a lock that another copy holds means "another copy runs": a lock
+    // that cannot be taken at all is thrown, never taken for a running copy.
+    const QString guardName = base + QStringLiteral("CriticalSection");
+    platform::NamedMutexes::Created guard = m_mutexes->Create(guardName, true);
+    if (guard.alreadyExisted)
         return true;
+    if (!guard.mutex)
+        ThrowCannotLock(guardName, guard.failure);
     // A lock held through an earlier handle of this process would refuse the new
     // one, so the earlier handle goes first; the guard keeps others out meanwhile.
     instanceMutex.mutex.reset();
-    instanceMutex.mutex = m_mutexes->Create(instanceName, false).mutex;
+    platform::NamedMutexes::Created instance = m_mutexes->Create(instanceName, false);
+    instanceMutex.mutex = std::move(instance.mutex);
     instanceMutex.name = instanceName;
-    const bool another = instanceMutex.mutex && !instanceMutex.mutex->TryWait();
-    instanceMutex.owned = instanceMutex.mutex && !another;
+    instanceMutex.owned = instanceMutex.mutex && instanceMutex.mutex->TryWait();
     guard.mutex->Release();
-    return another;
+    if (!instanceMutex.mutex)
+        ThrowCannotLock(instanceName, instance.failure);
+    if (!instanceMutex.owned && !instanceMutex.mutex->WaitFailure().isEmpty())
+        ThrowCannotLock(instanceName, instanceMutex.mutex->WaitFailure());
+    return !instanceMutex.owned;
 }
 
 void TabfOneInstance::SecondCopyReaction()

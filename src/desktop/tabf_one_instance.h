@@ -32,12 +32,14 @@ public:
     bool ShowMessage = false;
     TabfOneInstanceShowMessage OnShowMessage;
 
+    // A check that fails says why on stderr and ends this copy with exit code 1.
     void Loaded() override;
 
     // "<title or upper-case executable path><Identifier>.OneInstance.", with
     // every backslash made a forward slash.
     QString InstanceNameBase() const;
-    // True when another copy is running.
+    // True when another copy is running. A lock that cannot be taken (its
+    // file cannot be opened or locked) is thrown as Error, naming the file.
     bool Check();
     // Ends this copy (unless OnShowMessage says otherwise), after bringing the
     // other copy forward.

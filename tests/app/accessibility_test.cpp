@@ -1,3 +1,4 @@
+#include "engine_module.h"
 #include "event_loop_wait.h"
 #include "fake_web_browser.h"
 #include "fixture_http_server.h"
@@ -108,6 +109,10 @@ class AccessibilityTest final : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The program's own settings for the engine (pages reach screen readers
+    // only when it is told so), before the first page starts it.
+    void initTestCase() { SetBrowserEngineSettings(); }
+
     // Each page of the main window and each dialog: every control a user can
     // reach is announced by a name of its own.
     void everyFocusableControlHasAName()

@@ -1,4 +1,6 @@
 #include "catalogue_store.h"
+#include "catalogue_writer.h"
+#include "error.h"
 #include "file_operations.h"
 #include "ini_file.h"
 #include "test_files.h"
@@ -8,6 +10,8 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <vector>
 
 // A deletion writes the catalogue once, but must leave exactly what the
 // slot-by-slot procedure leaves when every key is written to the file on its
@@ -133,6 +137,56 @@ private Q_SLOTS:
         QCOMPARE(Playlists(batched), Playlists(slotBySlot));
         QVERIFY(ReadBytesOrMissing(batched.catalogueFile) != catalogue ||
                 Playlists(batched) != playlistsBefore);
+    }
+
+    // A section repeated by hand is read by nobody while the first stands; a
+    // deletion takes the copies of every slot it rewrites (an earlier slot's
+    // stay), so none comes to light as a station without its playlist.
+    void hiddenDuplicatesGoWithTheirSlot()
+    {
+        QTemporaryDir root;
+        const FixedPaths paths = FixedPaths::Under(root.path());
+        QVERIFY(paths.CreateFolders());
+        WriteBytes(paths.catalogueFile, "[0]\nnazwa=One\n[0]\nnazwa=Kept\n[1]\nnazwa=Two\n"
+                                        "[ 1 ]\nnazwa=Hidden\n[3]\nnazwa=Three\n");
+        for (int slot : {0, 1, 3})
+            WriteBytes(paths.PlaylistFile(slot), "pls");
+        CatalogueStore store(paths);
+        store.DeleteStation(1);
+        QCOMPARE(store.StationRows(), (QStringList{"0) One - Error.", "2) Three - Error"}));
+        QVERIFY(QFile::exists(paths.PlaylistFile(0)) && QFile::exists(paths.PlaylistFile(2)));
+        QVERIFY(ReadBytes(paths.catalogueFile).contains("Kept"));
+    }
+
+    // A catalogue its owner made read-only stays as it is, and so does every
+    // playlist; the refusal names the file. Checked on the mode: root too.
+    void readOnlyCatalogueIsNotChanged()
+    {
+        QTemporaryDir root;
+        const FixedPaths paths = FixedPaths::Under(root.path());
+        QVERIFY(paths.CreateFolders());
+        QVERIFY(WriteDenseCatalogue(paths, {{"A", "a"}, {"B", "b"}}));
+        WriteBytes(paths.temporaryPlaylist, "captured");
+        QVERIFY(QFile::setPermissions(paths.catalogueFile, QFile::ReadOwner));
+        const auto files = [&] {
+            return Playlists(paths).values() << ReadBytes(paths.catalogueFile);
+        };
+        const QList<QByteArray> before = files();
+        CatalogueStore store(paths);
+        const std::vector<std::function<void()>> changes = {
+            [&] { store.InstallStation("New", "one"); },
+            [&] { store.SetStationDescription(1, "other"); }, [&] { store.DeleteStation(0); }};
+        for (const auto& change : changes) {
+            QString said;
+            try {
+                change();
+            } catch (const Error& error) {
+                said = error.message();
+            }
+            QCOMPARE(said, store.ReadOnlyMessage());
+            QCOMPARE(files(), before);
+        }
+        QVERIFY(store.ReadOnlyMessage().contains(paths.catalogueFile + " is read-only"));
     }
 };
 

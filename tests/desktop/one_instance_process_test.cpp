@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -141,6 +142,27 @@ private Q_SLOTS:
         const QByteArray said = program.readAllStandardError();
         QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() != 0, said);
         QVERIFY2(said.contains("/tmp/wavedock-65534") && said.contains("another user"), said);
+    }
+
+    // A lock file that cannot be opened is no running copy: the program names
+    // the file and why, and ends with 1 instead of 0 as a second copy would.
+    void lockThatCannotBeOpenedIsReported()
+    {
+        const QString folder = m_runtime->filePath(QStringLiteral("wavedock"));
+        QVERIFY(QDir().mkdir(folder) && ::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
+        const QString guard = folder + "/mutex-Wavedock.OneInstance.CriticalSection";
+        const QString instance = folder + "/mutex-Wavedock.OneInstance.Default";
+        for (const QString why : {"it is a symbolic link", "it is a folder"}) {
+            const QString path = why.endsWith("link") ? guard : instance;
+            QVERIFY(path == guard ? QFile::link(folder + "/gone", path) : QDir().mkdir(path));
+            QProcess program;
+            program.setProcessEnvironment(m_env);
+            program.start(QStringLiteral(WAVEDOCK_PATH));
+            QVERIFY(program.waitForFinished(kStartMs));
+            const QByteArray said = program.readAllStandardError();
+            QVERIFY2(program.exitCode() == 1 && said.contains((path + ": " + why).toUtf8()), said);
+            QVERIFY(QFile::remove(guard) || path == instance);
+        }
     }
 
     // A copy killed outright leaves nothing that stops the next one.

@@ -48,10 +48,10 @@ struct Desktop
     }
     // What the product's resolver answers here, or with "open", which
     // application it handed the file to.
-    QString Run(const QStringList& arguments = {}) const
+    QString Run(const QStringList& arguments = {},
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) const
     {
         QProcess answer;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), Path(QStringLiteral("configdirs")));
@@ -145,6 +145,37 @@ private slots:
                 QTRY_VERIFY_WITH_TIMEOUT(QFile(opened).size() > 0, 10000);
             else
                 QVERIFY(!QFile::exists(opened));
+        }
+    }
+
+    // Whatever the shell starts (the .pls application, xdg-open for other files)
+    // has the user's environment: not the engine's settings Wavedock adds to
+    // its own, nor the launch token it was handed.
+    void startedProgramsGetTheUserEnvironment()
+    {
+        Desktop desktop;
+        desktop.Write("config/mimeapps.list",
+                      "[Default Applications]\naudio/x-scpls=player.desktop\n");
+        desktop.Write("datadirs/applications/player.desktop",
+                      "[Desktop Entry]\nType=Application\nName=player\nExec=@BIN@/player %f\n");
+        QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
+        user.insert("PATH", desktop.Path("bin") + ':' + user.value("PATH"));
+        user.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--users-own");
+        user.remove("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY");
+        user.insert("XDG_ACTIVATION_TOKEN", "ours");
+        for (const QString starter : {"player", "xdg-open"}) {
+            const QByteArray seen = desktop.Path("seen-" + starter).toUtf8();
+            desktop.Write("bin/" + starter,
+                          "#!/bin/sh\nenv >" + seen + ".tmp; mv " + seen + ".tmp " + seen);
+            QVERIFY(QFile::setPermissions(desktop.Path("bin/" + starter),
+                                          QFile::ReadOwner | QFile::ExeOwner));
+            desktop.Run({"shell", desktop.Path(starter == "player" ? "0.pls" : "readme.txt")},
+                        user);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(seen), 10000);
+            const QByteArray environment = '\n' + ReadBytes(seen);
+            QVERIFY(environment.contains("\nQTWEBENGINE_CHROMIUM_FLAGS=--users-own\n"));
+            QVERIFY(!environment.contains("\nQTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY="));
+            QVERIFY(!environment.contains("\nXDG_ACTIVATION_TOKEN="));
         }
     }
 };

@@ -17,7 +17,6 @@ QT_END_NAMESPACE
 
 namespace {
 
-// The engine reads its switches once, when its first profile is made.
 void AppendEngineSwitch(const char* engineSwitch)
 {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
@@ -52,11 +51,8 @@ QStringList Candidates()
 
 } // namespace
 
-CreateBrowserEngine LoadBrowserEngine()
+void SetBrowserEngineSettings()
 {
-    static CreateBrowserEngine create = nullptr;
-    if (create)
-        return create;
     AppendEngineSwitch("--renderer-process-limit=1"); // one renderer for every page
     // On Linux the engine hides its pages from screen readers unless told
     // otherwise. Told so, it still builds their accessibility tree only while
@@ -64,6 +60,13 @@ CreateBrowserEngine LoadBrowserEngine()
     // accessibility bus says an assistive technology listens: no cost without one.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+}
+
+CreateBrowserEngine LoadBrowserEngine()
+{
+    static CreateBrowserEngine create = nullptr;
+    if (create)
+        return create;
     ShareOpenGLContexts();
     QString failure;
     for (const QString& path : Candidates()) {

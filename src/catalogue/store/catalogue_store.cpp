@@ -53,6 +53,12 @@ std::vector<int> MoveStationsDown(platform::ProfileDocument& catalogue, int slot
 {
     std::vector<int> receivers;
     const bool full = IsOccupied(catalogue, kLastSlot);
+    // Every slot from here on is rewritten or erased. A hand-edited file may
+    // repeat a slot's section, read by nobody while the first one stands:
+    // erasing that one must not bring a station without its playlist to light.
+    for (int touched = slot; touched <= kLastSlot; ++touched) {
+        catalogue.EraseHiddenDuplicates(Section(touched));
+    }
     for (int from = slot + 1; from <= kLastSlot; ++from) {
         const int to = from - 1;
         if (IsOccupied(catalogue, from)) {
@@ -126,8 +132,19 @@ QString CatalogueStore::UnreadableMessage() const
         .arg(m_paths.catalogueFile);
 }
 
+QString CatalogueStore::ReadOnlyMessage() const
+{
+    return QStringLiteral("The station catalogue %1 is read-only, so nothing was changed")
+        .arg(m_paths.catalogueFile);
+}
+
 std::unique_ptr<platform::FileLock> CatalogueStore::BeginChange() const
 {
+    // The user protected the file: no station and no playlist changes. Asked
+    // of its mode, since root would write it all the same.
+    if (platform::IsWriteProtected(m_paths.catalogueFile)) {
+        throw Error(ReadOnlyMessage());
+    }
     auto lock = std::make_unique<platform::FileLock>(LockFile());
     if (!lock->IsHeld()) {
         ThrowUnableToWrite(m_paths.catalogueFile);

@@ -46,6 +46,9 @@ public:
     Health Recover();
     // Names the file; for the message box at start.
     QString UnreadableMessage() const;
+    // Names the file. Every change (install, delete, new description) to a
+    // catalogue its owner may not write throws it as Error, changing nothing.
+    QString ReadOnlyMessage() const;
 
     // One row per occupied slot, in slot order: "n) name - description".
     QStringList StationRows() const;

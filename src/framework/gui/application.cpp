@@ -53,13 +53,20 @@ void Application::Terminate()
     QMetaObject::invokeMethod(this, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
+void Application::TerminateWithExitCode(int exitCode)
+{
+    m_exitCode = exitCode;
+    Terminate();
+}
+
 int Application::Run()
 {
     if (m_terminating)
-        return 0;
+        return m_exitCode;
     if (m_showMainForm && m_mainForm)
         m_mainForm->show();
-    return exec();
+    const int exitCode = exec();
+    return m_exitCode != 0 ? m_exitCode : exitCode;
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

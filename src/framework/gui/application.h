@@ -39,6 +39,8 @@ public:
 
     // Ends the message loop once the current message has been handled.
     void Terminate();
+    // The same, with the exit code Run() returns.
+    void TerminateWithExitCode(int exitCode);
 
     // Shows the main form (unless the flag was cleared) and runs the message loop.
     // When termination was asked for before the loop starts, the loop does not
@@ -84,6 +86,7 @@ private:
     QPointer<QWidget> m_mainForm;
     bool m_showMainForm = true;
     bool m_terminating = false;
+    int m_exitCode = 0;
     // Declared before any child object: making a child already delivers events.
     ApplicationEventSlots m_events;
     ScreenEventSlots m_screenEvents;

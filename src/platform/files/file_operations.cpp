@@ -263,12 +263,19 @@ bool RenameFileByCopy(const QString& oldPath, const QString& newPath)
 
 } // namespace detail
 
+bool IsWriteProtected(const QString& path)
+{
+    struct stat existing;
+    return ::stat(Native(path).constData(), &existing) == 0 && (existing.st_mode & S_IWUSR) == 0;
+}
+
 bool ReplaceFileContents(const QString& path, const QByteArray& contents)
 {
     const QByteArray target = ResolvedTarget(Native(path));
     struct stat existing;
     const bool exists = ::stat(target.constData(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
+    // The rename would go through where a write would not (always for root).
+    if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)) {
         return false;
     }
 

@@ -39,11 +39,16 @@ bool SyncFolder(const QString& folder);
 // being written). Only call it while no write of ours can be running there.
 void RemoveTemporaryFiles(const QString& folder, const QString& prefix = QString());
 
+// Whether the file is there and its owner may not write it: the user made it
+// read-only. Read from the mode bits, which root's writes would ignore.
+bool IsWriteProtected(const QString& path);
+
 // Gives the file new contents so that a process killed at any moment leaves
 // either the old or the new contents, never a mix: the bytes go to a hidden file
 // beside it, reach the disk, and are then renamed over the target. An existing
 // file keeps its permissions (and owner where allowed); a symbolic link keeps
-// pointing at the file it names. On failure the old file is untouched.
+// pointing at the file it names. A write-protected file (IsWriteProtected) is
+// refused, as a write to it would be. On failure the old file is untouched.
 bool ReplaceFileContents(const QString& path, const QByteArray& contents);
 
 namespace detail {

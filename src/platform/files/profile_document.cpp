@@ -270,6 +270,22 @@ void ProfileDocument::EraseSection(const QString& section)
     RebuildIndex();
 }
 
+void ProfileDocument::EraseHiddenDuplicates(const QString& section)
+{
+    const QString folded = Folded(section);
+    const auto found = m_firstSection.constFind(folded);
+    if (found == m_firstSection.constEnd()) {
+        return;
+    }
+    const auto first = m_sections.begin() + found.value();
+    const auto hidden = std::remove_if(first + 1, m_sections.end(),
+                                       [&folded](const Section& s) { return s.name == folded; });
+    if (hidden != m_sections.end()) {
+        m_sections.erase(hidden, m_sections.end());
+        RebuildIndex();
+    }
+}
+
 ProfileDocument::Line* ProfileDocument::LastLine()
 {
     if (!m_sections.empty()) {

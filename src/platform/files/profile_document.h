@@ -45,6 +45,9 @@ public:
     bool WriteString(const QString& section, const QString& key, const QString& value);
     // Removes the first matching section with all its lines; a missing one is fine.
     void EraseSection(const QString& section);
+    // Removes the matching sections after the first. No reader sees them (the
+    // first wins) until the first is erased and the next comes to light.
+    void EraseHiddenDuplicates(const QString& section);
 
 private:
     struct Line

@@ -20,12 +20,13 @@ constexpr qsizetype kLongestEncodedName = 180;
 class LockFileMutex final : public NamedMutex
 {
 public:
-    explicit LockFileMutex(int fd) : m_fd(fd) {}
+    LockFileMutex(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
     ~LockFileMutex() override { ::close(m_fd); } // closing drops the lock too
     Q_DISABLE_COPY_MOVE(LockFileMutex)
 
     bool TryWait() override
     {
+        m_failure.clear();
         if (m_owned)
             return true;
         int result;
@@ -33,8 +34,15 @@ public:
             result = ::flock(m_fd, LOCK_EX | LOCK_NB);
         while (result != 0 && errno == EINTR);
         m_owned = result == 0;
+        // Only a lock held elsewhere means another owner; anything else (no
+        // locks on this file system, none left in the kernel) is a failure.
+        if (!m_owned && errno != EWOULDBLOCK)
+            m_failure = QStringLiteral("cannot lock %1: %2")
+                            .arg(m_path, QString::fromLocal8Bit(::strerror(errno)));
         return m_owned;
     }
+
+    QString WaitFailure() const override { return m_failure; }
 
     void Release() override
     {
@@ -45,8 +53,21 @@ public:
 
 private:
     int m_fd;
+    QString m_path;
+    QString m_failure;
     bool m_owned = false;
 };
+
+// Why the lock file could not be opened, in the user's words.
+QString WhyNotOpened(int error)
+{
+    // O_NOFOLLOW refuses a link with ELOOP, whose own text speaks of loops.
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link");
+    if (error == EISDIR)
+        return QStringLiteral("it is a folder");
+    return QString::fromLocal8Bit(::strerror(error));
+}
 
 // Why `path` is no private folder of this user; empty when it is one.
 QString WhyNotPrivate(const QByteArray& path, bool followLink)
@@ -109,16 +130,27 @@ QString LockFileMutexes::LockFilePath(const QString& name) const
 
 NamedMutexes::Created LockFileMutexes::Create(const QString& name, bool initialOwner)
 {
-    if (m_folder.isEmpty())
-        return {};
-    const QByteArray path = QFile::encodeName(LockFilePath(name));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return {};
     Created created;
-    created.mutex = std::make_unique<LockFileMutex>(fd);
-    if (initialOwner)
-        created.alreadyExisted = !created.mutex->TryWait();
+    if (m_folder.isEmpty()) {
+        created.failure = QStringLiteral("there is no safe folder for the lock files");
+        return created;
+    }
+    const QString path = LockFilePath(name);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        created.failure =
+            QStringLiteral("cannot open the lock file %1: %2").arg(path, WhyNotOpened(errno));
+        return created;
+    }
+    created.mutex = std::make_unique<LockFileMutex>(fd, path);
+    if (initialOwner && !created.mutex->TryWait()) {
+        created.failure = created.mutex->WaitFailure();
+        if (created.failure.isEmpty())
+            created.alreadyExisted = true;
+        else
+            created.mutex.reset();
+    }
     return created;
 }
 

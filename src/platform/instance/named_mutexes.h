@@ -15,8 +15,11 @@ public:
 
     // A wait with a zero timeout: true when this process owns the mutex now
     // (also when its previous owner died without releasing it), false when
-    // another process owns it.
+    // another process owns it or the wait itself failed (see WaitFailure).
     virtual bool TryWait() = 0;
+    // Why the last TryWait could not ask at all; empty when it could, so that
+    // its false means another owner.
+    virtual QString WaitFailure() const { return {}; }
     // Gives up ownership; nothing happens when this process does not own it.
     virtual void Release() = 0;
 };
@@ -33,6 +36,9 @@ public:
         // With initialOwner: another process owned the mutex, so this one does not.
         // Without initialOwner nothing is asked and this stays false.
         bool alreadyExisted = false;
+        // With a null mutex: why it could not be made or, with initialOwner,
+        // asked for. A mutex owned elsewhere is never a failure.
+        QString failure;
     };
 
     virtual ~NamedMutexes() = default;

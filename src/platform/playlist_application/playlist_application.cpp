@@ -1,5 +1,7 @@
 #include "playlist_application.h"
 
+#include "user_environment.h"
+
 #include <QRegularExpression>
 #include <memory>
 
@@ -34,6 +36,26 @@ QString IdOf(GAppInfo* application)
     return id == nullptr ? QString() : QString::fromUtf8(id);
 }
 
+// A launch in the user's environment, not in Wavedock's own: only what
+// differs is set or unset, so every other variable passes byte for byte.
+std::unique_ptr<GAppLaunchContext, Unref> UserLaunchContext()
+{
+    std::unique_ptr<GAppLaunchContext, Unref> context(g_app_launch_context_new());
+    const QProcessEnvironment wanted = ChildEnvironment();
+    const QProcessEnvironment current = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : current.keys()) {
+        if (!wanted.contains(name))
+            g_app_launch_context_unsetenv(context.get(), name.toLocal8Bit().constData());
+    }
+    for (const QString& name : wanted.keys()) {
+        const QString value = wanted.value(name);
+        if (!current.contains(name) || current.value(name) != value)
+            g_app_launch_context_setenv(context.get(), name.toLocal8Bit().constData(),
+                                        value.toLocal8Bit().constData());
+    }
+    return context;
+}
+
 QString WithoutDesktopSuffix(QString id)
 {
     if (id.endsWith(QLatin1String(".desktop")))
@@ -58,7 +80,8 @@ QString OpenWithPlaylistApplication(const QString& file)
     GError* error = nullptr;
     // The launch runs detached; GLib reaps the child from its main context,
     // which Qt's event loop runs.
-    const bool launched = g_app_info_launch(application.get(), &files, nullptr, &error);
+    const bool launched =
+        g_app_info_launch(application.get(), &files, UserLaunchContext().get(), &error);
     if (error != nullptr)
         g_error_free(error);
     return launched ? IdOf(application.get()) : QString();

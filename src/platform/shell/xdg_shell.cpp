@@ -2,8 +2,9 @@
 
 #include "last_opened_playlist.h"
 #include "playlist_application.h"
+#include "user_environment.h"
 
-#include <QDesktopServices>
+#include <QProcess>
 #include <QUrl>
 
 namespace platform {
@@ -19,7 +20,12 @@ void XdgShell::Open(const QString& file, ShowCommand)
         if (!application.isEmpty())
             return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    // xdg-open, as Qt's own opening would run it, but in the user's environment.
+    QProcess xdgOpen;
+    xdgOpen.setProgram(QStringLiteral("xdg-open"));
+    xdgOpen.setArguments({QUrl::fromLocalFile(file).toString()});
+    xdgOpen.setProcessEnvironment(ChildEnvironment());
+    xdgOpen.startDetached();
 }
 
 } // namespace platform
