@@ -34,9 +34,9 @@ void TCustomApplicationEvents::CancelDispatch()
 TMultiCaster::TMultiCaster(ApplicationEventSlots& eventSlots)
 {
     // Each dispatcher calls the components' handler of the same name.
-    const auto dispatch = [this](auto slot) {
-        return [this, slot](auto&&... args) {
-            Walk([&](TCustomApplicationEvents& c) {
+    const auto dispatch = [multiCaster = this](auto slot) {
+        return [multiCaster, slot](auto&&... args) {
+            multiCaster->Walk([&](TCustomApplicationEvents& c) {
                 if (c.*slot)
                     (c.*slot)(args...);
             });
