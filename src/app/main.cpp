@@ -78,9 +78,9 @@ int main(int argc, char** argv)
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/wavedock.png")));
 
     platform::LastOpenedPlaylist openedPlaylist;
-    platform::XdgShell shell(&openedPlaylist);
     platform::MprisMediaPlayer mediaPlayer(QDBusConnection::sessionBus());
     mediaPlayer.SetLastOpenedPlaylist(&openedPlaylist);
+    platform::XdgShell shell(&openedPlaylist, &mediaPlayer);
     DownloadProgressDialog downloadProgress;
     platform::NetworkUrlDownload urlDownload(platform::NetworkUrlDownload::Limits(),
                                              &downloadProgress);

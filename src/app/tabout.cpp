@@ -1,6 +1,7 @@
 #include "tabout.h"
 
 #include "fixed_paths.h"
+#include "message_boxes.h"
 #include "shell.h"
 #include "ui_about.h"
 #include "version.h"
@@ -32,10 +33,14 @@ Tabout::Tabout(QWidget* owner, const FixedPaths& paths, platform::Shell& shell)
     // This box only informs: Return and Escape both close it.
     finishLayout(ui->closeButton, ui->closeButton);
 
-    connect(ui->licenceButton, &QPushButton::clicked, this,
-            [this] { m_shell.Open(m_licenceFile, platform::ShowCommand::Normal); });
+    const auto open = [this](const QString& file) {
+        const platform::OpenResult opened = m_shell.Open(file, platform::ShowCommand::Normal);
+        if (!opened.Opened())
+            ShowMessage(opened.failure);
+    };
+    connect(ui->licenceButton, &QPushButton::clicked, this, [open, this] { open(m_licenceFile); });
     connect(ui->openFolderButton, &QPushButton::clicked, this,
-            [this] { m_shell.Open(m_dataFolder, platform::ShowCommand::Normal); });
+            [open, this] { open(m_dataFolder); });
     connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

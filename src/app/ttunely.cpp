@@ -157,7 +157,10 @@ void Ttunely::RunNewRadioDialog()
 
 void Ttunely::Button4Click()
 {
-    m_services.shell.Open(m_services.paths.readmeFile, platform::ShowCommand::Normal);
+    const platform::OpenResult opened =
+        m_services.shell.Open(m_services.paths.readmeFile, platform::ShowCommand::Normal);
+    if (!opened.Opened())
+        ShowMessage(opened.failure);
 }
 
 void Ttunely::Button13Click()

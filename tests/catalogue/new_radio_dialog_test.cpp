@@ -131,6 +131,19 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(f.paths.temporaryPlaylist), kDownloaded);
     }
 
+    // A Play that no program takes says why and leaves the dialog open, so
+    // the station can still be installed; the control page names nothing.
+    void playThatNoProgramTakesSaysWhy()
+    {
+        MainWindowFixture& f = *m_fixture;
+        f.shell.failure = QStringLiteral("No program on this desktop plays station playlists.");
+        MessageBoxCatcher boxes;
+        QTest::mouseClick(m_dialog->form().Button2, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{f.shell.failure});
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(f.controlForm().aktnazwa->text(), QString());
+    }
+
     // Play hands the temporary playlist to the player, minimised, and names it
     // on the control page, without writing anything or switching pages.
     void playTouchesNeitherCatalogueNorPage()

@@ -145,8 +145,11 @@ private Q_SLOTS:
         QVERIFY2(audacious_.Start(bus_->Address(), Bus(), 60000), qPrintable(audacious_.Output()));
         const FixedPaths paths = InstallStation(QStringLiteral("root"));
 
-        platform::XdgShell shell;
+        // Audacious runs already: the station is handed to it as the program does.
+        platform::LastOpenedPlaylist opened;
         platform::MprisMediaPlayer layer(Bus());
+        layer.SetLastOpenedPlaylist(&opened);
+        platform::XdgShell shell(&opened, &layer);
         ShownWindow shown(paths, shell, layer);
         Ttunely& window = shown.window;
         const Ui::ControlPage& control = shown.control;

@@ -3,6 +3,7 @@
 #include "fake_mpris_player.h"
 #include "last_opened_playlist.h"
 #include "mpris_media_player.h"
+#include "playing_address.h"
 #include "playlist_application.h"
 #include "private_session_bus.h"
 #include "shown_window.h"
@@ -14,9 +15,11 @@
 #include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <signal.h>
 
@@ -71,6 +74,18 @@ private:
                    ? QStringLiteral("gone")
                    : MprisPlayerProperty(Bus(), name, QStringLiteral("PlaybackStatus")).toString();
     }
+    // How many mpv players are on the bus.
+    int MpvCount()
+    {
+        const QStringList names = Bus().interface()->registeredServiceNames().value();
+        return int(std::count_if(names.cbegin(), names.cend(),
+                                 [](const QString& name) { return name.startsWith(kMpvPrefix); }));
+    }
+    QUrl MpvAddress()
+    {
+        return platform::PlayingAddress(
+            MprisPlayerProperty(Bus(), Mpv(), QStringLiteral("Metadata")));
+    }
     double MpvVolume()
     {
         return MprisPlayerProperty(Bus(), Mpv(), QStringLiteral("Volume")).toDouble();
@@ -105,13 +120,13 @@ private:
     struct Desktop
     {
         Desktop(const QDBusConnection& bus, const FixedPaths& paths)
-            : shell(&opened), player(bus), shown(paths, shell, player)
+            : player(bus), shell(&opened, &player), shown(paths, shell, player)
         {
             player.SetLastOpenedPlaylist(&opened);
         }
         platform::LastOpenedPlaylist opened;
-        platform::XdgShell shell;
         platform::MprisMediaPlayer player;
+        platform::XdgShell shell;
         ShownWindow shown;
     };
     FixedPaths Station(const QString& folder) const
@@ -232,6 +247,32 @@ private Q_SLOTS:
         QTest::mouseClick(shown.control.SpeedButton4, Qt::LeftButton);
         QCOMPARE(shown.ui.silnik->ActivePage(), QStringLiteral("Installed radios"));
         QTRY_COMPARE_WITH_TIMEOUT(MpvStatus(), QStringLiteral("gone"), 10000);
+    }
+
+    // (d) A second Listen while mpv plays goes to that same mpv, which plays
+    // the new station, reads green and still takes the buttons: one process.
+    void secondListenKeepsOneMpv()
+    {
+        NameMpvTheDefault(true);
+        const FixedPaths paths = Station(QStringLiteral("d"));
+        Desktop desktop(Bus(), paths);
+        ShownWindow& shown = desktop.shown;
+        ListenUntilPlaying(shown);
+        const QString first = MpvUniqueName();
+
+        const QString next = radio_.Url() + QStringLiteral("?next");
+        QVERIFY(WriteFile(paths.PlaylistFile(0), "[playlist]\nFile1=" + next.toUtf8() + "\n"));
+        QElapsedTimer clock;
+        clock.start();
+        shown.ListenToFirstStation();
+        QTRY_COMPARE_WITH_TIMEOUT(MpvAddress(), QUrl(next), 30000);
+        qInfo("second Listen: new station playing after %lld ms", clock.elapsed());
+        QVERIFY2(RunLoopUntil([&] { return shown.ShowsFigures(); }, 60000),
+                 qPrintable(shown.Readings()));
+        QCOMPARE(MpvUniqueName(), first);
+        QCOMPARE(MpvCount(), 1);
+        QTest::mouseClick(shown.control.SpeedButton2, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(MpvStatus(), QStringLiteral("Paused"), 10000);
     }
 };
 

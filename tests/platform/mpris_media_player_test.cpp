@@ -297,6 +297,80 @@ private slots:
         QCOMPARE(link.BitRate(), 0);
     }
 
+    // The habits of players big desktops ship: each such player is matched,
+    // driven and read in green, and a second station goes to the running
+    // player through its OpenUri when it takes web addresses.
+    void playersWithEveryHabitAreDriven_data()
+    {
+        QTest::addColumn<QString>("busName");
+        QTest::addColumn<QString>("desktopEntry");
+        QTest::addColumn<QString>("application");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("objectLateMs");
+        QTest::addColumn<QString>("saysItPlays"); // "station", "file" or none
+        QTest::addColumn<bool>("takesAddresses");
+        const auto row = [](const char* habit, const char* busName, const char* desktopEntry,
+                            const char* application, const char* program, int objectLateMs,
+                            const char* saysItPlays, bool takesAddresses) {
+            QTest::newRow(habit) << QString(busName) << QString(desktopEntry)
+                                 << QString(application) << QString(program) << objectLateMs
+                                 << QString(saysItPlays) << takesAddresses;
+        };
+        row("name before object", "late", "org.example.Late", "org.example.Late.desktop", "", 120,
+            "station", false);
+        row(".instance-1", "org.example.Many.instance-1", "", "org.example.Many.desktop", "", 0, "",
+            false);
+        row("file: address", "filer", "filer", "filer.desktop", "", 0, "file", false);
+        row("short DesktopEntry", "player", "player", "org.vendor.Player.desktop", "", 0, "station",
+            false);
+        row("program's name", "tune", "TUNE", "org.vendor.Radio.desktop", "tune", 0, "station",
+            false);
+        row("no single-instance mode", "solo", "solo", "solo.desktop", "", 0, "station", true);
+    }
+    void playersWithEveryHabitAreDriven()
+    {
+        QFETCH(QString, busName);
+        QFETCH(QString, desktopEntry);
+        QFETCH(QString, application);
+        QFETCH(QString, program);
+        QFETCH(int, objectLateMs);
+        QFETCH(QString, saysItPlays);
+        QFETCH(bool, takesAddresses);
+        const FixtureHttpServer server;
+        QVERIFY(server.isRunning());
+        QTemporaryDir dir;
+        const QUrl station(server.url(QStringLiteral("/icy?frames=8")));
+        const QString file = dir.filePath(QStringLiteral("0.pls"));
+        QVERIFY(WriteFile(file, "[playlist]\nFile1=" + station.toEncoded() + "\n"));
+        platform::LastOpenedPlaylist opened;
+        opened.Record(file, application);
+
+        const QStringList schemes{QStringLiteral("http"), QStringLiteral("https")};
+        FakeMprisPlayer player(bus_->Address(), busName,
+                               {desktopEntry, false, std::chrono::milliseconds(objectLateMs),
+                                takesAddresses ? schemes : QStringList()});
+        QVERIFY(player.IsOnBus());
+        player.SetStatus(QStringLiteral("Playing"));
+        QUrl said = saysItPlays.isEmpty() ? QUrl() : station;
+        if (saysItPlays == QLatin1String("file"))
+            said.setScheme(QStringLiteral("file"));
+        player.SetUrl(said.toString());
+        MprisMediaPlayer layer(Client(), Patient(),
+                               [&] { return platform::DesktopApplication(application, program); });
+        layer.SetLastOpenedPlaylist(&opened);
+        WinampLink link(layer);
+        QVERIFY(RunLoopUntil([&] {
+            link.LookUpWhileNotFound();
+            return Driven(link, {&player}) == player.BusName();
+        }));
+        QTRY_COMPARE_WITH_TIMEOUT(link.BitRate(), 128, 10000);
+
+        const QUrl next(server.url(QStringLiteral("/icy?frames=9")));
+        QCOMPARE(layer.OpenInRunningPlayer(next), takesAddresses);
+        QCOMPARE(player.Count(QStringLiteral("OpenUri ") + next.toString()),
+                 takesAddresses ? 1 : 0);
+    }
+
     // A frozen player never holds the event loop near 100 ms over ten
     // refreshes, its calls timing out and being asked again included; once
     // it answers again, the next refresh is right.

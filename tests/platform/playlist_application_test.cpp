@@ -9,9 +9,9 @@
 namespace {
 
 // Desktop entries that claim ".pls" files; each program notes the file it is
-// handed in opened-<name>.
+// handed in opened-<name>. "interm" runs in a terminal, and none is installed.
 const QStringList kApplications{QStringLiteral("audacious"), QStringLiteral("mpv"),
-                                QStringLiteral("cantrun")};
+                                QStringLiteral("cantrun"), QStringLiteral("interm")};
 
 // One case's desktop: four XDG folders of its own, with the same applications
 // installed in the system's data folder.
@@ -36,12 +36,19 @@ struct Desktop
                                         : program.toUtf8();
             Write(QStringLiteral("datadirs/applications/%1.desktop").arg(name),
                   "[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=" + exec +
-                      " %f\nMimeType=audio/x-scpls;\n");
+                      " %f\nMimeType=audio/x-scpls;\nTerminal=" +
+                      (name == QLatin1String("interm") ? "true" : "false") + "\n");
             Write(QStringLiteral("bin/") + name,
                   "#!/bin/sh\necho \"$1\" > " + Path(QStringLiteral("opened-") + name).toUtf8() +
                       "\n");
             QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
+        // The desktop's generic opener, for the files no ".pls" application takes.
+        Write(QStringLiteral("bin/xdg-open"), "#!/bin/sh\necho \"$1\" >> " +
+                                                  Path(QStringLiteral("opened-xdg-open")).toUtf8() +
+                                                  "\n");
+        QFile(Path(QStringLiteral("bin/xdg-open")))
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // The system's database lists Audacious first.
         Write(QStringLiteral("datadirs/applications/mimeinfo.cache"),
               "[MIME Cache]\naudio/x-scpls=audacious.desktop;mpv.desktop;cantrun.desktop;\n");
@@ -58,6 +65,8 @@ struct Desktop
         environment.insert(QStringLiteral("XDG_DATA_HOME"), Path(QStringLiteral("data")));
         environment.insert(QStringLiteral("XDG_DATA_DIRS"), Path(QStringLiteral("datadirs")));
         environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("Test"));
+        // Only the case's own programs: no terminal, and its own xdg-open.
+        environment.insert(QStringLiteral("PATH"), Path(QStringLiteral("bin")));
         answer.setProcessEnvironment(environment);
         answer.start(QStringLiteral(PLAYLIST_APPLICATION_ANSWER), arguments);
         if (!answer.waitForFinished(30000))
@@ -120,14 +129,25 @@ private slots:
             << "audacious.desktop";
         QTest::newRow("none left")
             << QStringList{user, "[Removed Associations]\naudio/x-scpls=audacious.desktop;"
-                                 "mpv.desktop;cantrun.desktop;\n"}
+                                 "mpv.desktop;cantrun.desktop;interm.desktop;\n"}
             << "";
+        QTest::newRow("launch fails")
+            << QStringList{user, "[Default Applications]\naudio/x-scpls=interm.desktop\n"}
+            << "interm.desktop";
     }
 
     void followsTheMimeApplicationRules()
     {
         QFETCH(QStringList, files);
         QFETCH(QString, expected);
+        // Where the station cannot go, what opening it says instead.
+        const QString failure =
+            QHash<QString, QString>{
+                {QString(),
+                 QStringLiteral("No program on this desktop plays station playlists (.pls).")},
+                {QStringLiteral("interm.desktop"),
+                 QStringLiteral("interm could not be started to play the station: Unable to find")}}
+                .value(expected);
         Desktop desktop;
         QVERIFY(desktop.root.isValid());
         desktop.Install();
@@ -135,13 +155,28 @@ private slots:
             desktop.Write(files[i], files[i + 1].toUtf8());
         QCOMPARE(desktop.Run(), expected);
 
-        // The station goes to that same application, and only to it.
+        // The station goes to that same application, and only to it: with
+        // none, or when it cannot start, to no other program, and the user is
+        // told why. The text file after it reaches xdg-open, so had the
+        // station gone there too, it would be in its list by then.
         const QString station = desktop.Path(QStringLiteral("0.pls"));
         desktop.Write(QStringLiteral("0.pls"), "[playlist]\nFile1=http://127.0.0.1:1/\n");
-        QCOMPARE(desktop.Run({QStringLiteral("open"), station}), expected);
+        const QString text = desktop.Path(QStringLiteral("notes.txt"));
+        desktop.Write(QStringLiteral("notes.txt"), "notes\n");
+        const QStringList answers =
+            desktop.Run({QStringLiteral("open"), station, text}).split(u'\n');
+        QCOMPARE(answers.size(), 2);
+        if (failure.isEmpty())
+            QCOMPARE(answers[0], expected);
+        else
+            QVERIFY2(answers[0].startsWith(QStringLiteral("failed: ") + failure),
+                     qPrintable(answers[0]));
+        const QString generic = desktop.Path(QStringLiteral("opened-xdg-open"));
+        QTRY_VERIFY_WITH_TIMEOUT(ReadBytes(generic).contains(text.toUtf8()), 10000);
+        QVERIFY(!ReadBytes(generic).contains(station.toUtf8()));
         for (const QString& name : kApplications) {
             const QString opened = desktop.Path(QStringLiteral("opened-") + name);
-            if (expected == name + QLatin1String(".desktop"))
+            if (failure.isEmpty() && expected == name + QLatin1String(".desktop"))
                 QTRY_VERIFY_WITH_TIMEOUT(QFile(opened).size() > 0, 10000);
             else
                 QVERIFY(!QFile::exists(opened));
@@ -159,14 +194,13 @@ private slots:
         desktop.Write("datadirs/applications/player.desktop",
                       "[Desktop Entry]\nType=Application\nName=player\nExec=@BIN@/player %f\n");
         QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
-        user.insert("PATH", desktop.Path("bin") + ':' + user.value("PATH"));
         user.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--users-own");
         user.remove("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY");
         user.insert("XDG_ACTIVATION_TOKEN", "ours");
         for (const QString starter : {"player", "xdg-open"}) {
             const QByteArray seen = desktop.Path("seen-" + starter).toUtf8();
-            desktop.Write("bin/" + starter,
-                          "#!/bin/sh\nenv >" + seen + ".tmp; mv " + seen + ".tmp " + seen);
+            desktop.Write("bin/" + starter, "#!/bin/sh\n/usr/bin/env >" + seen + ".tmp; /bin/mv " +
+                                                seen + ".tmp " + seen);
             QVERIFY(QFile::setPermissions(desktop.Path("bin/" + starter),
                                           QFile::ReadOwner | QFile::ExeOwner));
             desktop.Run({"shell", desktop.Path(starter == "player" ? "0.pls" : "readme.txt")},

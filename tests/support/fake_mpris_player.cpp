@@ -2,14 +2,18 @@
 
 #include <QAtomicInt>
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QObject>
+#include <QTimer>
 
 struct FakeMprisPlayer::State
 {
     mutable QMutex mutex;
     QString desktopEntry;
+    QStringList uriSchemes;
     QString status = QStringLiteral("Stopped");
     double volume = 1.0;
     int bitRate = 0;
@@ -35,6 +39,7 @@ class FakeRootAdaptor final : public QDBusAbstractAdaptor
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
     Q_PROPERTY(QString Identity READ identity)
     Q_PROPERTY(QString DesktopEntry READ desktopEntry)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ supportedUriSchemes)
 public:
     FakeRootAdaptor(QObject* parent, std::shared_ptr<State> state)
         : QDBusAbstractAdaptor(parent), state_(std::move(state))
@@ -45,6 +50,11 @@ public:
     {
         QMutexLocker lock(&state_->mutex);
         return state_->desktopEntry;
+    }
+    QStringList supportedUriSchemes() const
+    {
+        QMutexLocker lock(&state_->mutex);
+        return state_->uriSchemes;
     }
 
 private:
@@ -94,6 +104,12 @@ public slots:
     void Play() { Act(QStringLiteral("Play"), QStringLiteral("Playing"), false); }
     void Pause() { Act(QStringLiteral("Pause"), QStringLiteral("Paused"), true); }
     void Stop() { Act(QStringLiteral("Stop"), QStringLiteral("Stopped"), false); }
+    void OpenUri(const QString& uri)
+    {
+        Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false);
+        QMutexLocker lock(&state_->mutex);
+        state_->url = uri;
+    }
 
 private:
     void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying)
@@ -131,18 +147,39 @@ private:
     std::shared_ptr<State> state_;
 };
 
+// The object of a player that has taken its name but not yet made its object,
+// as some players' toolkits answer for it.
+class AbsentObject final : public QDBusVirtualObject
+{
+public:
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        return connection.send(message.createErrorReply(QDBusError::UnknownMethod,
+                                                        QStringLiteral("Object does not exist")));
+    }
+    QString introspect(const QString&) const override { return {}; }
+};
+
 QAtomicInt connectionCounter;
 
 } // namespace
 
 FakeMprisPlayer::FakeMprisPlayer(const QString& busAddress, const QString& name,
                                  const QString& desktopEntry, bool offersFigures)
+    : FakeMprisPlayer(busAddress, name, Habits{desktopEntry, offersFigures, {}, {}})
+{
+}
+
+FakeMprisPlayer::FakeMprisPlayer(const QString& busAddress, const QString& name,
+                                 const Habits& habits)
     : state_(std::make_shared<State>()), endpoint_(std::make_unique<QObject>()),
+      absent_(std::make_unique<AbsentObject>()),
       connectionName_(
           QStringLiteral("fake-mpris-player-%1").arg(connectionCounter.fetchAndAddRelaxed(1))),
       busName_(QStringLiteral("org.mpris.MediaPlayer2.") + name)
 {
-    state_->desktopEntry = desktopEntry;
+    state_->desktopEntry = habits.desktopEntry;
+    state_->uriSchemes = habits.uriSchemes;
     // Adaptors are children of the object they export; all of them move to
     // the player's thread, where their calls are then delivered.
     auto* mpris = new QObject(endpoint_.get());
@@ -151,29 +188,53 @@ FakeMprisPlayer::FakeMprisPlayer(const QString& busAddress, const QString& name,
     auto* audacious = new QObject(endpoint_.get());
     new FakeAudaciousAdaptor(audacious, state_);
     endpoint_->moveToThread(&thread_);
+    absent_->moveToThread(&thread_);
     thread_.start();
 
     QDBusConnection bus = QDBusConnection::connectToBus(busAddress, connectionName_);
     if (!bus.isConnected())
         return;
-    bool registered = bus.registerObject(QStringLiteral("/org/mpris/MediaPlayer2"), mpris,
-                                         QDBusConnection::ExportAdaptors);
-    if (offersFigures)
+    const QString path = QStringLiteral("/org/mpris/MediaPlayer2");
+    const bool late = habits.objectLate.count() > 0;
+    bool registered = late ? bus.registerVirtualObject(path, absent_.get())
+                           : bus.registerObject(path, mpris, QDBusConnection::ExportAdaptors);
+    if (habits.offersFigures)
         registered = registered && bus.registerObject(QStringLiteral("/org/atheme/audacious"),
                                                       audacious, QDBusConnection::ExportAdaptors);
     onBus_ = registered && bus.registerService(busName_);
     uniqueName_ = bus.baseService();
+    if (!late || !onBus_)
+        return;
+    // The object comes after the name, on the player's own clock.
+    const QString connection = connectionName_;
+    const auto objectLate = habits.objectLate;
+    QMetaObject::invokeMethod(
+        endpoint_.get(),
+        [endpoint = endpoint_.get(), mpris, connection, path, objectLate] {
+            QTimer::singleShot(objectLate, endpoint, [mpris, connection, path] {
+                QDBusConnection bus(connection);
+                bus.unregisterObject(path);
+                bus.registerObject(path, mpris, QDBusConnection::ExportAdaptors);
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 FakeMprisPlayer::~FakeMprisPlayer()
 {
     Close();
     Resume();
-    // The endpoint hands itself back from its own thread, then dies here.
+    // The objects hand themselves back from their own thread, then die here.
     QObject* endpoint = endpoint_.get();
+    QObject* absent = absent_.get();
     QThread* home = QThread::currentThread();
     QMetaObject::invokeMethod(
-        endpoint, [endpoint, home] { endpoint->moveToThread(home); }, Qt::BlockingQueuedConnection);
+        endpoint,
+        [endpoint, absent, home] {
+            endpoint->moveToThread(home);
+            absent->moveToThread(home);
+        },
+        Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }

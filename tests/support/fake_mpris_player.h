@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <chrono>
 #include <memory>
 
+class QDBusVirtualObject;
 class QObject;
 
 // A scriptable MPRIS2 media player for tests: owns "org.mpris.MediaPlayer2.<name>"
@@ -15,14 +17,26 @@ class QObject;
 // "Set Volume 0.5", "Info") and answers scripted values. It answers from a
 // thread of its own with its own connection, so a caller blocked in a call on
 // the test's thread still gets its answer; Hang() makes it stop answering
-// like a frozen player until Resume().
+// like a frozen player until Resume(). Its habits are those of real players:
+// it may take its name before its object answers, and it may take addresses
+// through OpenUri ("OpenUri <address>"), which it then plays.
 class FakeMprisPlayer final
 {
 public:
     struct State;
+    struct Habits
+    {
+        QString desktopEntry; // none when empty
+        bool offersFigures = false;
+        // For this long after it takes its name, every call to its object is
+        // answered UnknownMethod "Object does not exist".
+        std::chrono::milliseconds objectLate{0};
+        QStringList uriSchemes; // its SupportedUriSchemes
+    };
 
     FakeMprisPlayer(const QString& busAddress, const QString& name,
                     const QString& desktopEntry = QString(), bool offersFigures = false);
+    FakeMprisPlayer(const QString& busAddress, const QString& name, const Habits& habits);
     ~FakeMprisPlayer();
     Q_DISABLE_COPY_MOVE(FakeMprisPlayer)
 
@@ -51,6 +65,7 @@ private:
     std::shared_ptr<State> state_;
     QThread thread_;
     std::unique_ptr<QObject> endpoint_;
+    std::unique_ptr<QDBusVirtualObject> absent_;
     QString connectionName_;
     QString busName_;
     QString uniqueName_;

@@ -5,7 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
-// The shell's "open" as tests see it: records every request, opens nothing.
+// The shell's "open" as tests see it: records every request, opens nothing,
+// and answers `failure` (none unless a test sets one).
 class RecordingShell final : public platform::Shell
 {
 public:
@@ -15,9 +16,10 @@ public:
         platform::ShowCommand show;
     };
 
-    void Open(const QString& file, platform::ShowCommand show) override
+    platform::OpenResult Open(const QString& file, platform::ShowCommand show) override
     {
         requests.push_back({file, show});
+        return {failure};
     }
 
     QStringList files() const
@@ -29,4 +31,5 @@ public:
     }
 
     QVector<Request> requests;
+    QString failure;
 };

@@ -248,6 +248,23 @@ private Q_SLOTS:
         QCOMPARE(f.player.Calls(), ReadingsQueries(2));
     }
 
+    // When no program takes the playlist, Listen says why and nothing else:
+    // no page switch, no station shown as playing, no question to the player.
+    void listenThatNoProgramTakesOnlySaysWhy()
+    {
+        PageFixture f;
+        f.WriteCatalogue({QStringLiteral("Jazz")});
+        f.shell.failure = QStringLiteral("No program on this desktop plays station playlists.");
+        f.list->item(0)->setSelected(true);
+        MessageBoxCatcher catcher;
+        f.radios->wybraneradiobtnClick();
+        QCOMPARE(catcher.texts(), QStringList{f.shell.failure});
+        QCOMPARE(f.shell.files(), QStringList{f.paths.PlaylistFile(0)});
+        QVERIFY(f.pages.isEmpty());
+        QCOMPARE(f.widgets.aktnazwa->text(), QString());
+        QVERIFY(f.player.Calls().isEmpty());
+    }
+
     // A listed line whose slot has no keys shows the defaults "Error" and
     // "Error." instead of failing.
     void listenToAMissingSlotShowsDefaults()

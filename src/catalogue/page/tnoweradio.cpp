@@ -35,8 +35,14 @@ void Tnoweradio::Button1Click()
 
 void Tnoweradio::Button2Click()
 {
-    // The playlist stays where it is; it is only handed to the player.
-    m_context.shell.Open(m_context.temporaryPlaylist, platform::ShowCommand::Minimize);
+    // The playlist stays where it is; it is only handed to the player. When
+    // no program takes it, the dialog stays, so that it can still be installed.
+    const platform::OpenResult opened =
+        m_context.shell.Open(m_context.temporaryPlaylist, platform::ShowCommand::Minimize);
+    if (!opened.Opened()) {
+        ShowMessage(opened.failure);
+        return;
+    }
     Q_EMIT temporaryStationPlayed(QStringLiteral("Temporary radio"),
                                   QStringLiteral("Unknown, not installed station."));
     accept();

@@ -2,12 +2,13 @@
 
 #include "last_opened_playlist.h"
 #include "mpris_audacious_proxy.h"
+#include "mpris_peer.h"
 #include "mpris_player_proxy.h"
-#include "playlist_application.h"
+#include "playing_address.h"
+#include "reply_wait.h"
 #include "stream_probe.h"
 
 #include <QDBusArgument>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -15,6 +16,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <algorithm>
+#include <vector>
 
 namespace platform {
 
@@ -22,15 +24,9 @@ namespace {
 
 const QString mprisNamespace = QStringLiteral("org.mpris.MediaPlayer2");
 const QString mprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
-const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString audaciousPath = QStringLiteral("/org/atheme/audacious");
 const QString infoKey = QStringLiteral("Info");
-const QString statusKey = QStringLiteral("PlaybackStatus");
 const QString metadataKey = QStringLiteral("Metadata");
-// Calls that feed no reading: the desktop entry.
-constexpr int desktopEntryTimeoutMs = 5000;
 // The one handle: "the .pls player", whichever process that is now.
 constexpr PlayerHandle thePlaylistPlayer = 1;
 
@@ -42,58 +38,90 @@ bool IsMissing(const QDBusMessage& reply)
            type == QDBusError::UnknownInterface;
 }
 
-// What the player plays, from its Metadata map (empty when it does not say).
-QUrl PlayingAddress(const QVariant& metadata)
+QDBusMessage BusDaemonCall(const QString& method, const QVariantList& arguments = {})
 {
-    const QVariantMap map = metadata.canConvert<QDBusArgument>()
-                                ? qdbus_cast<QVariantMap>(metadata.value<QDBusArgument>())
-                                : metadata.toMap();
-    return QUrl(map.value(QStringLiteral("xesam:url")).toString());
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), method);
+    call.setArguments(arguments);
+    return call;
+}
+
+QStringList StringList(const QVariant& value)
+{
+    return value.canConvert<QDBusArgument>() ? qdbus_cast<QStringList>(value.value<QDBusArgument>())
+                                             : value.toStringList();
 }
 
 } // namespace
 
-struct MprisMediaPlayer::Peer
-{
-    QString busName;
-    QString uniqueName;
-    QString desktopEntry; // filled in when the player tells it
-    std::unique_ptr<OrgMprisMediaPlayer2PlayerInterface> player;
-    std::unique_ptr<OrgAthemeAudaciousInterface> audacious;
-    std::unique_ptr<PlayerCalls> calls;
-    bool lacksFigures = false; // not Audacious: no need to ask again
-};
-
 MprisMediaPlayer::MprisMediaPlayer(const QDBusConnection& bus, const PlayerCallTiming& timing,
                                    ApplicationLookup application, QObject* parent)
     : QObject(parent), m_bus(bus), m_timing(timing),
-      m_application(application ? std::move(application)
-                                : ApplicationLookup(PlaylistApplicationId)),
-      m_probe(std::make_unique<StreamProbe>())
+      m_lookUpApplication(application ? std::move(application)
+                                      : ApplicationLookup(PlaylistApplication)),
+      m_replies(std::make_unique<ReplyWait>()), m_probe(std::make_unique<StreamProbe>())
 {
     // Watch first, then list once, so that no player slips between the two.
     m_watcher = std::make_unique<QDBusServiceWatcher>(mprisNamespace + QLatin1Char('*'), m_bus,
                                                       QDBusServiceWatcher::WatchForOwnerChange);
     connect(m_watcher.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
             &MprisMediaPlayer::OnOwnerChanged);
-
-    // These two ask the bus daemon itself, which always answers promptly.
-    QDBusConnectionInterface* daemon = m_bus.interface();
-    if (daemon == nullptr)
-        return;
-    const QDBusReply<QStringList> names = daemon->registeredServiceNames();
-    if (!names.isValid())
-        return;
-    for (const QString& name : names.value()) {
-        if (!name.startsWith(mprisPrefix))
-            continue;
-        const QDBusReply<QString> owner = daemon->serviceOwner(name);
-        if (owner.isValid())
-            OnOwnerChanged(name, QString(), owner.value());
-    }
+    ListRunningPlayers();
 }
 
 MprisMediaPlayer::~MprisMediaPlayer() = default;
+
+// The players that run already, asked of the bus daemon: its answers are
+// waited for as a player's are, and count whenever they come.
+void MprisMediaPlayer::ListRunningPlayers()
+{
+    const QDBusPendingCall listing = m_bus.asyncCall(BusDaemonCall(QStringLiteral("ListNames")),
+                                                     int(m_timing.callTimeout.count()));
+    const QDeadlineTimer deadline(m_timing.wait);
+    if (m_replies->WaitFor(listing, m_timing.wait)) {
+        TakeListing(listing, deadline);
+        return;
+    }
+    auto* watch = new QDBusPendingCallWatcher(listing, this);
+    connect(watch, &QDBusPendingCallWatcher::finished, this, [this, watch] {
+        watch->deleteLater();
+        TakeListing(*watch, QDeadlineTimer(0));
+    });
+}
+
+void MprisMediaPlayer::TakeListing(const QDBusPendingCall& listing, QDeadlineTimer deadline)
+{
+    const QDBusMessage reply = listing.reply();
+    if (m_listed || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return;
+    m_listed = true;
+    for (const QString& name : reply.arguments().constFirst().toStringList()) {
+        if (!name.startsWith(mprisPrefix))
+            continue;
+        const QDBusPendingCall owner =
+            m_bus.asyncCall(BusDaemonCall(QStringLiteral("GetNameOwner"), {name}),
+                            int(m_timing.callTimeout.count()));
+        const auto left = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
+        if (m_replies->WaitFor(owner, left)) {
+            TakeOwner(name, owner);
+            continue;
+        }
+        auto* watch = new QDBusPendingCallWatcher(owner, this);
+        connect(watch, &QDBusPendingCallWatcher::finished, this, [this, watch, name] {
+            watch->deleteLater();
+            TakeOwner(name, *watch);
+        });
+    }
+}
+
+void MprisMediaPlayer::TakeOwner(const QString& name, const QDBusPendingCall& owner)
+{
+    const QDBusPendingReply<QString> reply = owner;
+    // What the bus announced since is newer than this answer.
+    if (!reply.isError() && m_players.count(name) == 0)
+        OnOwnerChanged(name, QString(), reply.value());
+}
 
 void MprisMediaPlayer::OnOwnerChanged(const QString& name, const QString&, const QString& newOwner)
 {
@@ -101,37 +129,8 @@ void MprisMediaPlayer::OnOwnerChanged(const QString& name, const QString&, const
         return;
     // A player that quits takes its calls and kept answers with it.
     m_players.erase(name);
-    if (newOwner.isEmpty())
-        return;
-    // Proxies on a unique name are made without any bus traffic.
-    auto peer = std::make_unique<Peer>();
-    peer->busName = name;
-    peer->uniqueName = newOwner;
-    peer->calls = std::make_unique<PlayerCalls>(m_timing);
-    peer->player =
-        std::make_unique<OrgMprisMediaPlayer2PlayerInterface>(newOwner, mprisPath, m_bus);
-    peer->player->setTimeout(peer->calls->CallTimeoutMs());
-    peer->audacious = std::make_unique<OrgAthemeAudaciousInterface>(newOwner, audaciousPath, m_bus);
-    peer->audacious->setTimeout(peer->calls->CallTimeoutMs());
-    m_players[name] = std::move(peer);
-    AskDesktopEntry(name, newOwner);
-}
-
-void MprisMediaPlayer::AskDesktopEntry(const QString& busName, const QString& uniqueName)
-{
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(uniqueName, mprisPath, propertiesInterface, "Get");
-    get << mprisNamespace << QStringLiteral("DesktopEntry");
-    auto* watch = new QDBusPendingCallWatcher(m_bus.asyncCall(get, desktopEntryTimeoutMs), this);
-    connect(watch, &QDBusPendingCallWatcher::finished, this, [this, busName, uniqueName, watch] {
-        watch->deleteLater();
-        const QDBusPendingReply<QDBusVariant> reply = *watch;
-        const auto player = m_players.find(busName);
-        if (reply.isError() || player == m_players.end() ||
-            player->second->uniqueName != uniqueName)
-            return;
-        player->second->desktopEntry = reply.value().variant().toString();
-    });
+    if (!newOwner.isEmpty())
+        m_players[name] = std::make_unique<MprisPeer>(m_bus, name, newOwner, m_timing, *m_replies);
 }
 
 // Which running player is the desktop's ".pls" player, in this order:
@@ -140,41 +139,42 @@ void MprisMediaPlayer::AskDesktopEntry(const QString& busName, const QString& un
 //    report or else by a bus name that is its desktop id (see
 //    IsPlayerOfApplication);
 // 3. of several, the one that says it plays an address of the playlist last
-//    handed over;
+//    handed over (see IsHandedOverAddress);
 // 4. else the first of them by bus name.
 // Asking GIO costs tens of microseconds; the calls of one readings refresh
 // share one answer.
-QString MprisMediaPlayer::Application()
+DesktopApplication MprisMediaPlayer::Application()
 {
     if (!m_applicationAskedAt.isValid() ||
         m_applicationAskedAt.elapsed() >= m_timing.refresh.count()) {
-        m_applicationId = m_application();
+        m_application = m_lookUpApplication();
         m_applicationAskedAt.start();
     }
-    return m_applicationId;
+    return m_application;
 }
 
-MprisMediaPlayer::Peer* MprisMediaPlayer::ChoosePlayer()
+MprisPeer* MprisMediaPlayer::ChoosePlayer()
 {
-    const QString application = Application();
-    if (application.isEmpty())
+    const DesktopApplication application = Application();
+    if (application.id.isEmpty())
         return nullptr;
-    std::vector<Peer*> candidates;
+    std::vector<MprisPeer*> candidates;
     for (const auto& [name, peer] : m_players) {
-        if (IsPlayerOfApplication(name, peer->desktopEntry, application))
+        peer->AskIdentityIfDue();
+        if (IsPlayerOfApplication(name, peer->DesktopEntry(), application))
             candidates.push_back(peer.get());
     }
     if (candidates.size() > 1 && m_playlist != nullptr && !m_playlist->Entries().isEmpty()) {
-        for (Peer* peer : candidates) {
-            const QUrl playing = PlayingAddress(ReadProperty(*peer, metadataKey, true));
-            if (!playing.isEmpty() && m_playlist->Entries().contains(playing))
+        for (MprisPeer* peer : candidates) {
+            const QUrl playing = PlayingAddress(peer->Property(playerInterface, metadataKey, true));
+            if (IsHandedOverAddress(playing, m_playlist->Entries()))
                 return peer;
         }
     }
     return candidates.empty() ? nullptr : candidates.front();
 }
 
-MprisMediaPlayer::Peer* MprisMediaPlayer::CurrentPlayer(PlayerHandle handle)
+MprisPeer* MprisMediaPlayer::CurrentPlayer(PlayerHandle handle)
 {
     return handle == thePlaylistPlayer ? ChoosePlayer() : nullptr;
 }
@@ -186,64 +186,64 @@ PlayerHandle MprisMediaPlayer::Find()
 
 void MprisMediaPlayer::Play(PlayerHandle handle)
 {
-    if (Peer* peer = CurrentPlayer(handle))
-        peer->calls->Send([&] { return peer->player->Play(); });
+    if (MprisPeer* peer = CurrentPlayer(handle))
+        peer->Calls().Send([&] { return peer->Player().Play(); });
 }
 
 void MprisMediaPlayer::Pause(PlayerHandle handle)
 {
-    Peer* peer = CurrentPlayer(handle);
+    MprisPeer* peer = CurrentPlayer(handle);
     if (peer == nullptr)
         return;
     // Players' own Pause differs (some ignore it while paused), so act on
     // the status read first.
-    const PlayStatus status = ReadStatus(*peer, false);
+    const PlayStatus status = peer->Status(false);
     if (status == PlayStatus::Playing)
-        peer->calls->Send([&] { return peer->player->Pause(); });
+        peer->Calls().Send([&] { return peer->Player().Pause(); });
     else if (status == PlayStatus::Paused)
-        peer->calls->Send([&] { return peer->player->Play(); });
+        peer->Calls().Send([&] { return peer->Player().Play(); });
 }
 
 void MprisMediaPlayer::Stop(PlayerHandle handle)
 {
-    if (Peer* peer = CurrentPlayer(handle))
-        peer->calls->Send([&] { return peer->player->Stop(); });
+    if (MprisPeer* peer = CurrentPlayer(handle))
+        peer->Calls().Send([&] { return peer->Player().Stop(); });
 }
 
 void MprisMediaPlayer::SetVolume(PlayerHandle handle, double volume)
 {
-    Peer* peer = CurrentPlayer(handle);
+    MprisPeer* peer = CurrentPlayer(handle);
     if (peer == nullptr)
         return;
     // Louder than full would overdrive.
     const double bounded = std::clamp(volume, 0.0, 1.0);
-    peer->calls->Send([&] {
-        return PlayerProperty(
-            *peer, QStringLiteral("Set"),
+    peer->Calls().Send([&] {
+        return peer->PropertyCall(
+            QStringLiteral("Set"), playerInterface,
             {QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(bounded))});
     });
 }
 
 PlayStatus MprisMediaPlayer::Status(PlayerHandle handle)
 {
-    Peer* peer = CurrentPlayer(handle);
-    return peer == nullptr ? PlayStatus::Stopped : ReadStatus(*peer, false);
+    MprisPeer* peer = CurrentPlayer(handle);
+    return peer == nullptr ? PlayStatus::Stopped : peer->Status(false);
 }
 
 StreamFigures MprisMediaPlayer::Figures(PlayerHandle handle)
 {
-    Peer* peer = CurrentPlayer(handle);
+    MprisPeer* peer = CurrentPlayer(handle);
     if (peer == nullptr)
         return {};
-    if (peer->lacksFigures)
+    if (peer->LacksFigures())
         return FiguresFromStream(*peer);
     // MPRIS has no stream figures; Audacious offers them on its own interface.
     // A young answer serves the questions of one readings refresh, so its
     // three figures cost one round trip.
-    const QDBusMessage info = peer->calls->Read(
-        infoKey, [&] { return peer->audacious->Info(); }, true);
+    const QDBusMessage info = peer->Calls().Read(
+        infoKey, [&] { return peer->Audacious().Info(); }, true);
     if (IsMissing(info)) {
-        peer->lacksFigures = true;
+        peer->SetLacksFigures();
         return FiguresFromStream(*peer);
     }
     const QVariantList figures = info.arguments();
@@ -253,51 +253,48 @@ StreamFigures MprisMediaPlayer::Figures(PlayerHandle handle)
 }
 
 // Players without a figure interface: the figures of the stream they play,
-// read from the stream itself, and only while it plays.
-StreamFigures MprisMediaPlayer::FiguresFromStream(Peer& peer)
+// read from the stream itself, and only while it plays. The player the
+// playlist went to is read at the handed-over address when its own says
+// nothing useful.
+StreamFigures MprisMediaPlayer::FiguresFromStream(MprisPeer& peer)
 {
-    if (ReadStatus(peer, true) != PlayStatus::Playing)
+    if (peer.Status(true) != PlayStatus::Playing)
         return {};
-    QUrl address = PlayingAddress(ReadProperty(peer, metadataKey, true));
-    if (address.isEmpty() && PlaysHandedOverStation(peer))
-        address = m_playlist->FirstEntry();
+    const QUrl playing = PlayingAddress(peer.Property(playerInterface, metadataKey, true));
+    const QUrl address =
+        PlaysHandedOverStation(peer) ? AddressToProbe(playing, m_playlist->Entries()) : playing;
     return Bounded(m_probe->Figures(address).value_or(StreamFigures{}));
 }
 
 // Whether the playlist last handed over went to this player's application:
 // only then may its addresses stand for what this player plays.
-bool MprisMediaPlayer::PlaysHandedOverStation(Peer& peer)
+bool MprisMediaPlayer::PlaysHandedOverStation(MprisPeer& peer)
 {
-    return m_playlist != nullptr &&
-           IsPlayerOfApplication(peer.busName, peer.desktopEntry, m_playlist->Application());
+    if (m_playlist == nullptr || m_playlist->Application().isEmpty())
+        return false;
+    const DesktopApplication application = Application();
+    return m_playlist->Application() == application.id &&
+           IsPlayerOfApplication(peer.BusName(), peer.DesktopEntry(), application);
 }
 
-PlayStatus MprisMediaPlayer::ReadStatus(Peer& peer, bool reuseRecent)
+// Handing the station to the player that runs keeps one process, playing it
+// and driven, whether or not the player has a single-instance mode; starting
+// the application again would make a player without one start a second
+// process, which could not take the player's bus name. Only a player that
+// answered lately is asked, and for a short while: one that does not take it
+// in time has the application started for it as before.
+bool MprisMediaPlayer::OpenInRunningPlayer(const QUrl& address)
 {
-    const QString status = ReadProperty(peer, statusKey, reuseRecent).toString();
-    if (status == QLatin1String("Playing"))
-        return PlayStatus::Playing;
-    if (status == QLatin1String("Paused"))
-        return PlayStatus::Paused;
-    return PlayStatus::Stopped;
-}
-
-QVariant MprisMediaPlayer::ReadProperty(Peer& peer, const QString& name, bool reuseRecent)
-{
-    const QDBusMessage reply = peer.calls->Read(
-        name, [&] { return PlayerProperty(peer, QStringLiteral("Get"), {name}); }, reuseRecent);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().constFirst().value<QDBusVariant>().variant();
-}
-
-QDBusPendingCall MprisMediaPlayer::PlayerProperty(const Peer& peer, const QString& method,
-                                                  const QVariantList& arguments)
-{
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(peer.uniqueName, mprisPath, propertiesInterface, method);
-    call.setArguments(QVariantList{playerInterface} + arguments);
-    return m_bus.asyncCall(call, peer.calls->CallTimeoutMs());
+    MprisPeer* peer = ChoosePlayer();
+    if (peer == nullptr || peer->Calls().IsLate() || !address.isValid())
+        return false;
+    const QStringList schemes =
+        StringList(peer->Property(mprisNamespace, QStringLiteral("SupportedUriSchemes"), false));
+    if (!schemes.contains(address.scheme(), Qt::CaseInsensitive))
+        return false;
+    const QDBusMessage answer = peer->Calls().Ask(
+        [&] { return peer->Player().OpenUri(address.toString()); }, m_timing.handOver);
+    return answer.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace platform

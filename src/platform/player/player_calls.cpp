@@ -1,9 +1,9 @@
 #include "player_calls.h"
 
+#include "reply_wait.h"
+
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
-#include <QDeadlineTimer>
-#include <QThread>
 
 namespace platform {
 
@@ -18,7 +18,10 @@ bool IsTimeout(const QDBusMessage& reply)
 
 } // namespace
 
-PlayerCalls::PlayerCalls(Timing timing, QObject* parent) : QObject(parent), m_timing(timing) {}
+PlayerCalls::PlayerCalls(Timing timing, ReplyWait& replies, QObject* parent)
+    : QObject(parent), m_timing(timing), m_replies(replies)
+{
+}
 
 PlayerCalls::~PlayerCalls() = default;
 
@@ -47,23 +50,10 @@ bool PlayerCalls::WaitBriefly(QDBusPendingCall& call, QElapsedTimer& waitedAt)
         (waitedAt.isValid() && waitedAt.elapsed() < refresh))
         return false;
     waitedAt.start();
-    // Qt's own wait has no bound but the call's timeout. The reply is taken
-    // in by the D-Bus library's thread, so the call's state can be looked at
-    // from here while this thread holds still.
-    const QDeadlineTimer deadline(m_timing.wait);
-    while (!call.isFinished()) {
-        if (deadline.hasExpired()) {
-            m_lateSince.start();
-            return false;
-        }
-        // A player that answers at all mostly does so within a millisecond;
-        // only then is it worth giving the processor away for longer.
-        if (deadline.remainingTime() > m_timing.wait.count() - 2)
-            QThread::yieldCurrentThread();
-        else
-            QThread::usleep(200);
-    }
-    return true;
+    if (m_replies.WaitFor(call, m_timing.wait))
+        return true;
+    m_lateSince.start();
+    return false;
 }
 
 void PlayerCalls::Heard()
@@ -116,16 +106,33 @@ QDBusMessage PlayerCalls::Read(const QString& key, const Start& start, bool reus
     return entry.answer;
 }
 
-void PlayerCalls::Send(const Start& start)
+void PlayerCalls::Forget()
 {
     for (auto& [key, entry] : m_entries) {
         entry.answer = QDBusMessage();
         entry.answerSerial = 0;
     }
+}
+
+void PlayerCalls::Send(const Start& start)
+{
+    Forget();
     QDBusPendingCall call = Launch(start, QString(), 0);
     QElapsedTimer waitedAt;
     if (WaitBriefly(call, waitedAt))
         Heard();
+}
+
+QDBusMessage PlayerCalls::Ask(const Start& start, std::chrono::milliseconds bound)
+{
+    Forget();
+    const QDBusPendingCall call = Launch(start, QString(), 0);
+    if (!m_replies.WaitFor(call, bound)) {
+        m_lateSince.start();
+        return QDBusMessage();
+    }
+    Heard();
+    return call.reply();
 }
 
 } // namespace platform

@@ -24,7 +24,13 @@ struct PlayerCallTiming
     std::chrono::milliseconds refresh{250};
     // An answer older than this is not given for a call that is late.
     std::chrono::milliseconds keep{10000};
+    // The longest a station handed to a running player is waited for: longer
+    // than a reading's wait, since a player that does not take it in time is
+    // started again, and shorter than a user notices.
+    std::chrono::milliseconds handOver{300};
 };
+
+class ReplyWait;
 
 // One media player's D-Bus calls, made so that a hung or slow player never
 // holds the caller long. Every call is asynchronous, and the caller waits
@@ -42,7 +48,8 @@ public:
     using Start = std::function<QDBusPendingCall()>;
     using Timing = PlayerCallTiming;
 
-    explicit PlayerCalls(Timing timing, QObject* parent = nullptr);
+    // `replies` waits for the answers; it outlives this object.
+    PlayerCalls(Timing timing, ReplyWait& replies, QObject* parent = nullptr);
     ~PlayerCalls() override;
     Q_DISABLE_COPY_MOVE(PlayerCalls)
 
@@ -54,6 +61,12 @@ public:
     // A command: sent, waited for like a question, its answer dropped. The
     // kept answers are forgotten, since the command changes them.
     void Send(const Start& start);
+    // A command whose answer matters: sent, waited for at most `bound`, and
+    // its answer given (invalid when none came in time). The kept answers
+    // are forgotten, as with Send.
+    QDBusMessage Ask(const Start& start, std::chrono::milliseconds bound);
+    // Whether the player left a wait unanswered and has said nothing since.
+    bool IsLate() const { return m_lateSince.isValid(); }
     // How long a call may stay unanswered before it is given up; the starts
     // passed in make their calls with it.
     int CallTimeoutMs() const { return int(m_timing.callTimeout.count()); }
@@ -74,8 +87,10 @@ private:
     bool WaitBriefly(QDBusPendingCall& call, QElapsedTimer& waitedAt);
     void Collect(const QString& key, quint64 serial);
     void Heard();
+    void Forget();
 
     Timing m_timing;
+    ReplyWait& m_replies;
     std::map<QString, Entry> m_entries;
     quint64 m_nextSerial = 1;
     QElapsedTimer m_lateSince; // valid while a wait ran out and nothing was heard since

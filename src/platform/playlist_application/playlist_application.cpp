@@ -2,6 +2,7 @@
 
 #include "user_environment.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <memory>
 
@@ -24,16 +25,20 @@ struct Unref
 };
 using AppInfo = std::unique_ptr<GAppInfo, Unref>;
 
-AppInfo PlaylistApplication()
+AppInfo DefaultPlaylistApplication()
 {
     // Not "must support URIs": a station playlist is a local file.
     return AppInfo(g_app_info_get_default_for_type(playlistType, FALSE));
 }
 
+QString Text(const char* text)
+{
+    return text == nullptr ? QString() : QString::fromUtf8(text);
+}
+
 QString IdOf(GAppInfo* application)
 {
-    const char* id = application == nullptr ? nullptr : g_app_info_get_id(application);
-    return id == nullptr ? QString() : QString::fromUtf8(id);
+    return application == nullptr ? QString() : Text(g_app_info_get_id(application));
 }
 
 // A launch in the user's environment, not in Wavedock's own: only what
@@ -63,16 +68,30 @@ QString WithoutDesktopSuffix(QString id)
     return id;
 }
 
+bool SameIgnoringCase(const QString& one, const QString& other)
+{
+    return !other.isEmpty() && one.compare(other, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
+
+DesktopApplication PlaylistApplication()
+{
+    const AppInfo application = DefaultPlaylistApplication();
+    if (!application)
+        return {};
+    return {IdOf(application.get()),
+            QFileInfo(Text(g_app_info_get_executable(application.get()))).fileName()};
+}
 
 QString PlaylistApplicationId()
 {
-    return IdOf(PlaylistApplication().get());
+    return IdOf(DefaultPlaylistApplication().get());
 }
 
-QString OpenWithPlaylistApplication(const QString& file)
+PlaylistLaunch OpenWithPlaylistApplication(const QString& file)
 {
-    const AppInfo application = PlaylistApplication();
+    const AppInfo application = DefaultPlaylistApplication();
     if (!application)
         return {};
     std::unique_ptr<GFile, Unref> location(g_file_new_for_path(file.toUtf8().constData()));
@@ -82,23 +101,35 @@ QString OpenWithPlaylistApplication(const QString& file)
     // which Qt's event loop runs.
     const bool launched =
         g_app_info_launch(application.get(), &files, UserLaunchContext().get(), &error);
+    PlaylistLaunch result;
+    result.name = Text(g_app_info_get_display_name(application.get()));
+    if (launched)
+        result.application = IdOf(application.get());
+    else
+        result.error = error != nullptr ? Text(error->message) : QStringLiteral("unknown error");
     if (error != nullptr)
         g_error_free(error);
-    return launched ? IdOf(application.get()) : QString();
+    return result;
 }
 
 bool IsPlayerOfApplication(const QString& busName, const QString& playerDesktopEntry,
-                           const QString& desktopId)
+                           const DesktopApplication& application)
 {
-    const QString wanted = WithoutDesktopSuffix(desktopId);
+    const QString wanted = WithoutDesktopSuffix(application.id);
     if (wanted.isEmpty())
         return false;
-    if (!playerDesktopEntry.isEmpty())
-        return WithoutDesktopSuffix(playerDesktopEntry) == wanted;
-    // "org.mpris.MediaPlayer2.mpv.instance4242" is a second "mpv".
+    if (!playerDesktopEntry.isEmpty()) {
+        // Players built for several desktops often report their short name
+        // while the desktop knows them by a reverse-DNS id.
+        const QString reported = WithoutDesktopSuffix(playerDesktopEntry);
+        return reported == wanted || SameIgnoringCase(reported, wanted.section(u'.', -1)) ||
+               SameIgnoringCase(reported, application.program);
+    }
+    // "org.mpris.MediaPlayer2.mpv.instance4242" is a second "mpv"; the suffix
+    // is whatever a bus name element allows.
     if (!busName.startsWith(mprisPrefix))
         return false;
-    static const QRegularExpression instance(QStringLiteral("\\.instance\\d+$"));
+    static const QRegularExpression instance(QStringLiteral("\\.instance[A-Za-z0-9_-]+$"));
     QString player = busName.mid(mprisPrefix.size());
     player.remove(instance);
     return player == wanted;

@@ -107,8 +107,14 @@ void ControlPage::Timer1Timer()
 
 void ControlPage::Listen(int slot)
 {
-    // Playing is left to the program the desktop hands the playlist to.
-    m_context.shell.Open(m_context.catalogue.PlaylistFile(slot), platform::ShowCommand::Minimize);
+    // Playing is left to the program the desktop hands the playlist to; when
+    // none took it, the page would show a station that does not play.
+    const platform::OpenResult opened = m_context.shell.Open(m_context.catalogue.PlaylistFile(slot),
+                                                             platform::ShowCommand::Minimize);
+    if (!opened.Opened()) {
+        ShowMessage(opened.failure);
+        return;
+    }
     m_context.selectPage(kControlCaption);
     ShowStation(m_context.catalogue.StationName(slot),
                 m_context.catalogue.StationDescription(slot));

@@ -46,7 +46,8 @@ public:
     void Button8Click();
     void Timer1Timer();
     // Listens to the station in `slot`: its playlist goes to the desktop's
-    // player, this page shows with the station's name and description.
+    // player, this page shows with the station's name and description. When
+    // no program takes the playlist, only a message says why.
     void Listen(int slot);
     // Shows a station's name and description in the page's two boxes.
     void ShowStation(const QString& name, const QString& description);
