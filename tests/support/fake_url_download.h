@@ -8,8 +8,9 @@
 #include <QStringList>
 #include <functional>
 
-// A download double for handler tests: "fetches" a fixed body, or fails with
-// a chosen result leaving the target untouched, as the real layer does.
+// A download double for handler tests: "fetches" a fixed body of a fixed
+// type, or fails with a chosen result leaving the target untouched, as the
+// real layer does.
 class FakeUrlDownload final : public platform::UrlDownload
 {
 public:
@@ -27,8 +28,24 @@ public:
             return platform::DownloadFileError;
         return platform::DownloadOk;
     }
+    int Download(const QString& url, platform::DownloadedAnswer& answer,
+                 const BodyWanted& wantBody) override
+    {
+        urls << url;
+        if (whileWaiting)
+            whileWaiting();
+        answer = platform::DownloadedAnswer();
+        if (result != platform::DownloadOk)
+            return result;
+        answer.mediaType = mediaType;
+        answer.bodyRead = wantBody(mediaType);
+        if (answer.bodyRead)
+            answer.body = body;
+        return platform::DownloadOk;
+    }
 
     int result = platform::DownloadOk;
+    QByteArray mediaType = "audio/x-scpls";
     QByteArray body = "[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/stream\n"
                       "Title1=Fake Radio\nLength1=-1\nVersion=2\n";
     std::function<void()> whileWaiting; // runs where the real layer would wait
