@@ -98,9 +98,10 @@ void PlaylistCaptureTest::init()
     });
     // Watch the addresses without taking the event from the page.
     auto capture = m_browser->OnBeforeNavigate2;
-    m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, bool& cancel) {
+    m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, NavigationCause cause,
+                                                   bool& cancel) {
         m_navigations << url;
-        capture(url, cancel);
+        capture(url, cause, cancel);
     };
     m_owner->show();
 }

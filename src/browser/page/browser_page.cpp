@@ -4,7 +4,6 @@
 #include "tnowyurl.h"
 #include "ui_browser_page.h"
 #include "url_download.h"
-#include "web_browser.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -32,8 +31,8 @@ BrowserPage::BrowserPage(BrowserPageContext context, QWidget* parent)
     connect(ui->Button9, &QPushButton::clicked, this, &BrowserPage::Button9Click);
     connect(ui->Button12, &QPushButton::clicked, this, &BrowserPage::Button12Click);
 
-    m_browser.OnBeforeNavigate2 = [this](const QString& url, bool& cancel) {
-        browserBeforeNavigate2(url, cancel);
+    m_browser.OnBeforeNavigate2 = [this](const QString& url, NavigationCause cause, bool& cancel) {
+        browserBeforeNavigate2(url, cause, cancel);
     };
     m_browser.OnNavigateError = [this](const QString& url, int statusCode) {
         browserNavigateError(url, statusCode);
@@ -79,7 +78,7 @@ bool BrowserPage::IsPlaylistAddress(const QString& url)
     return url.contains(QLatin1String(".pls"), Qt::CaseInsensitive);
 }
 
-void BrowserPage::browserBeforeNavigate2(const QString& url, bool& cancel)
+void BrowserPage::browserBeforeNavigate2(const QString& url, NavigationCause, bool& cancel)
 {
     if (!IsPlaylistAddress(url))
         return;

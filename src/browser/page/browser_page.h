@@ -1,12 +1,12 @@
 #pragma once
 
 #include "directory_site.h"
+#include "web_browser.h"
 
 #include <QList>
 #include <QWidget>
 #include <memory>
 
-class WebBrowser;
 namespace Ui {
 class BrowserPage;
 }
@@ -43,7 +43,7 @@ public:
     void Button2Click();
     void Button1Click();
     void Button3Click();
-    void browserBeforeNavigate2(const QString& url, bool& cancel);
+    void browserBeforeNavigate2(const QString& url, NavigationCause cause, bool& cancel);
     void browserNavigateError(const QString& url, int statusCode);
 
     // Whether an address is a playlist to capture: ".pls" anywhere in it,
