@@ -8,6 +8,7 @@
 #include "fixture_http_server.h"
 #include "message_box_catcher.h"
 #include "network_url_download.h"
+#include "playlist_conversion.h"
 #include "test_main.h"
 #include "tnowyurl.h"
 #include "twebbrowser.h"
@@ -37,6 +38,10 @@ private Q_SLOTS:
     void cleanup();
     void followedLinksAreCapturedByAddress_data();
     void followedLinksAreCapturedByAddress();
+    void stationLinksOfEveryKindBecomeAPlsPlaylist_data();
+    void stationLinksOfEveryKindBecomeAPlsPlaylist();
+    void badPlaylistsAreRefusedAndKeepTheOldOne_data();
+    void badPlaylistsAreRefusedAndKeepTheOldOne();
     void failedDownloadsKeepThePageAndOfferNothing();
     void typedAddressesAndFramesAreCapturedToo();
 
@@ -152,8 +157,9 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress_data()
     QTest::newRow("host label pls")
         << "host" << QStringLiteral("http://radio.plsstream.localhost:%1/tune/17").arg(port)
         << true;
-    QTest::newRow("redirect to .pls") << "redirect" << local("/station.pls") << true;
-    QTest::newRow("list.m3u") << "m3u" << local("/list.m3u") << false;
+    // Looked at before the browser goes there, the redirect is followed there.
+    QTest::newRow("redirect to .pls") << "redirect" << local("/redirect") << true;
+    QTest::newRow("list.m3u") << "m3u" << local("/list.m3u") << true;
     QTest::newRow("segment pls") << "segment" << local("/pls/station") << false;
 }
 
@@ -174,20 +180,77 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
         QCOMPARE(currentPath(), QStringLiteral("/directory"));
         QCOMPARE(page()->title(), QStringLiteral("Directory"));
     } else {
-        // The link's own load must end before the directory is asked for again,
-        // or the two would race for the page.
-        bool ended = false;
-        const auto connection =
-            connect(page(), &QWebEnginePage::loadFinished, this, [&] { ended = true; });
+        // The link's page must be shown before the directory is asked for
+        // again, or the two would race for the page.
+        bool shown = false;
+        const auto connection = connect(page(), &QWebEnginePage::loadFinished, this, [&](bool ok) {
+            shown = shown || (ok && page()->url() == QUrl(target));
+        });
         const auto disconnectAtEnd = qScopeGuard([&] { disconnect(connection); });
         click(id);
-        QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target) && ended; }, kTimeoutMs));
+        QVERIFY(RunLoopUntil([&] { return shown; }, kTimeoutMs));
         // A capture would have started by the time another page has loaded.
         loadDirectory();
         QCOMPARE(m_installs, 0);
         QVERIFY(!QFile::exists(m_temporary));
     }
     QVERIFY(m_boxes->texts().isEmpty());
+}
+
+void PlaylistCaptureTest::stationLinksOfEveryKindBecomeAPlsPlaylist_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QByteArray>("entry"); // File1, and Title1 where the source names one
+    const QByteArray stream = "File1=" + kStream.toUtf8() + '\n';
+    QTest::newRow(".m3u") << "pl-m3u" << stream + "Title1=Fixture M3U\n";
+    QTest::newRow(".xspf") << "pl-xspf" << stream + "Title1=Fixture XSPF\n";
+    QTest::newRow(".ASX") << "pl-asx" << stream + "Title1=Fixture ASX\n";
+    QTest::newRow("audio/x-mpegurl") << "listen-m3u" << stream + "Title1=Fixture M3U\n";
+    QTest::newRow("application/xspf+xml") << "listen-xspf" << stream + "Title1=Fixture XSPF\n";
+    QTest::newRow("audio/mpeg stream")
+        << "live"
+        << "File1=" + m_server->url(QStringLiteral("/live")).toUtf8() + '\n';
+}
+
+// Every kind of station link is captured, with the directory still shown, as
+// a one-entry ".pls"; an endless stream is not read.
+void PlaylistCaptureTest::stationLinksOfEveryKindBecomeAPlsPlaylist()
+{
+    QFETCH(QString, id);
+    QFETCH(QByteArray, entry);
+    loadDirectory();
+    click(id);
+    QVERIFY(waitForCaptureEnd(1, 0));
+    QCOMPARE(m_offered, "[playlist]\n" + entry + "Length1=-1\nNumberOfEntries=1\nVersion=2\n");
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
+}
+
+void PlaylistCaptureTest::badPlaylistsAreRefusedAndKeepTheOldOne_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("HTML as .m3u") << "pl-html" << playlist::kWebPage;
+    QTest::newRow("binary junk") << "pl-junk" << playlist::kUnreadable;
+    QTest::newRow("file, script, path") << "pl-local" << playlist::kNoUsableEntry;
+}
+
+// A playlist with nothing to install says why, offers nothing and leaves the
+// temporary playlist of the previous capture as it was.
+void PlaylistCaptureTest::badPlaylistsAreRefusedAndKeepTheOldOne()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, message);
+    const QByteArray previous = "[playlist]\nFile1=http://127.0.0.1:9/previous\n";
+    QFile old(m_temporary);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
+    old.close();
+    loadDirectory();
+    click(id);
+    QVERIFY(waitForCaptureEnd(0, 1));
+    QCOMPARE(m_boxes->texts(), QStringList{message});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), previous);
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
 }
 
 // A playlist address the server refuses, or one too big for a playlist, shows
@@ -218,7 +281,9 @@ void PlaylistCaptureTest::typedAddressesAndFramesAreCapturedToo()
     QVERIFY(waitForCaptureEnd(1, 0));
     QCOMPARE(currentPath(), QStringLiteral("/directory"));
 
-    m_browser->Navigate(m_server->url(QStringLiteral("/frames?src=/framed.pls")));
+    // The frames page's own address must not hold ".pls", or it would be
+    // captured itself (and refused as a web page).
+    m_browser->Navigate(m_server->url(QStringLiteral("/frames?frame=playlist")));
     QVERIFY(waitForCaptureEnd(2, 0));
     QVERIFY2(m_navigations.filter(QStringLiteral("/framed.pls")).size() == 1,
              qPrintable(m_navigations.join(QLatin1Char(' '))));

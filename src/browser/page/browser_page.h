@@ -46,8 +46,9 @@ public:
     void browserBeforeNavigate2(const QString& url, NavigationCause cause, bool& cancel);
     void browserNavigateError(const QString& url, int statusCode);
 
-    // Whether an address is a playlist to capture: ".pls" anywhere in it,
-    // whatever the letter case.
+    // Whether an address is a playlist to capture by its address alone:
+    // ".pls" anywhere in it, whatever the letter case, or a file name ending
+    // in ".m3u", ".m3u8", ".xspf" or ".asx".
     static bool IsPlaylistAddress(const QString& url);
 
 Q_SIGNALS:
@@ -56,11 +57,18 @@ Q_SIGNALS:
     void playlistCaptured();
 
 private:
-    void capture(const QString& url);
+    // Fetches the address and, when it gives a station, stores it as the
+    // temporary playlist; a followed link that turns out to be a web page is
+    // navigated to after all.
+    void capture(const QString& url, bool playlistAddress);
+    void followAsPage(const QString& url);
 
     std::unique_ptr<Ui::BrowserPage> ui;
     BrowserPageContext m_context;
     WebBrowser& m_browser;
     // A capture is downloading or its dialog is open.
     bool m_capturing = false;
+    // The next followed navigation goes ahead unasked: a page we already know
+    // to be one (the directory's own, or one a capture looked at).
+    bool m_letNextThrough = false;
 };
