@@ -84,10 +84,13 @@ private:
 
 // UTF-8 where valid, else Latin-1 (M3U files of older players); nothing for
 // binary data, which holds control characters no playlist has.
-std::optional<QString> DecodeText(const QByteArray& bytes)
+std::optional<QString> DecodeText(QByteArray bytes)
 {
+    // Written by tools that add one even to text they then write in Latin-1.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes); // a leading byte order mark is dropped
+    QString text = utf8(bytes);
     if (utf8.hasError())
         text = QString::fromLatin1(bytes);
     for (const QChar c : std::as_const(text)) {
