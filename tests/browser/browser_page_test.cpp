@@ -32,8 +32,6 @@ private Q_SLOTS:
     void closeBoxOnlyHides();
     void captureMatchesPlsAnywhereInAnyCase_data();
     void captureMatchesPlsAnywhereInAnyCase();
-    void followedLinksAreJudgedByTheirAnswer_data();
-    void followedLinksAreJudgedByTheirAnswer();
     void failedDownloadShowsMessageOnceAndOpensNoDialog();
     void secondCaptureDuringFirstDoesNotOverwriteItsPlaylist();
 
@@ -201,68 +199,6 @@ void BrowserPageTest::captureMatchesPlsAnywhereInAnyCase()
     }
     QCOMPARE(m_browser->holds, 0);
     QVERIFY(boxes.texts().isEmpty());
-}
-
-void BrowserPageTest::followedLinksAreJudgedByTheirAnswer_data()
-{
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QByteArray>("mediaType");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("outcome"); // captured, navigated, dropped or unasked
-    const int ok = platform::DownloadOk;
-    QTest::newRow("page") << "http://a.localhost/genre/jazz" << QByteArray("text/html") << ok
-                          << "navigated";
-    QTest::newRow("failed answer") << "http://a.localhost/gone" << QByteArray()
-                                   << int(platform::DownloadHttpError) << "navigated";
-    QTest::newRow("cancelled") << "http://a.localhost/slow" << QByteArray()
-                               << int(platform::DownloadCancelled) << "dropped";
-    QTest::newRow("stream") << "http://a.localhost:8000/live" << QByteArray("audio/mpeg") << ok
-                            << "captured";
-    QTest::newRow("playlist type")
-        << "http://a.localhost/tune/5" << QByteArray("audio/x-scpls") << ok << "captured";
-    QTest::newRow("static page") << "http://a.localhost/about.html" << QByteArray("audio/mpeg")
-                                 << ok << "unasked";
-}
-
-// A followed link without a playlist address is asked for its answer first: a
-// stream or playlist is captured, a page (or what only the browser can show)
-// is navigated to once without asking again, a cancelled one is dropped.
-void BrowserPageTest::followedLinksAreJudgedByTheirAnswer()
-{
-    QFETCH(QString, url);
-    QFETCH(QByteArray, mediaType);
-    QFETCH(int, result);
-    QFETCH(QString, outcome);
-    MessageBoxCatcher boxes;
-    m_download->mediaType = mediaType;
-    m_download->result = result;
-    const QByteArray oldBody = m_download->body;
-    if (mediaType == "audio/mpeg")
-        m_download->body = "endless";
-    QVERIFY(!m_browser->RaiseBeforeNavigate2(url, NavigationCause::Other));
-    QCOMPARE(m_browser->RaiseBeforeNavigate2(url, NavigationCause::Followed),
-             outcome != QLatin1String("unasked"));
-    QCOMPARE(m_download->urls.size(), outcome == QLatin1String("unasked") ? 0 : 1);
-    QCOMPARE(m_installs, outcome == QLatin1String("captured") ? 1 : 0);
-    if (outcome == QLatin1String("captured") && mediaType == "audio/mpeg")
-        QCOMPARE(m_installedBody, "[playlist]\nFile1=" + url.toUtf8() +
-                                      "\nLength1=-1\nNumberOfEntries=1\nVersion=2\n");
-    else if (outcome == QLatin1String("captured"))
-        QCOMPARE(m_installedBody, oldBody);
-    const bool navigated = outcome == QLatin1String("navigated");
-    QCOMPARE(m_browser->navigated, navigated ? QStringList{url} : QStringList{});
-    QVERIFY(boxes.texts().isEmpty());
-    // The browser's own navigation there goes ahead once; the next is asked again.
-    if (navigated) {
-        QVERIFY(!m_browser->RaiseBeforeNavigate2(url, NavigationCause::Followed));
-        QVERIFY(m_browser->RaiseBeforeNavigate2(url, NavigationCause::Followed));
-    }
-    // The directory's own pages are never asked for.
-    QTest::mouseClick(m_buttons[3], Qt::LeftButton); // Start
-    QVERIFY(!m_browser->RaiseBeforeNavigate2(QStringLiteral("http://dir.localhost/"),
-                                             NavigationCause::Followed));
-    QCOMPARE(m_download->urls.size(),
-             (outcome == QLatin1String("unasked") ? 0 : 1) + (navigated ? 1 : 0));
 }
 
 // A failed download shows its message once, stays cancelled, offers nothing,

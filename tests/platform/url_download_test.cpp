@@ -76,8 +76,6 @@ private Q_SLOTS:
     void successStoresTheWholeResource();
     void failuresKeepTheOldTarget_data();
     void failuresKeepTheOldTarget();
-    void downloadIntoMemoryReadsOnlyWantedBodies_data();
-    void downloadIntoMemoryReadsOnlyWantedBodies();
     void stalledDownloadGivesUpAtTheTimeLimit();
     void hostileServersCostLittleTimeAndMemory_data();
     void hostileServersCostLittleTimeAndMemory();
@@ -151,40 +149,6 @@ void UrlDownloadTest::successStoresTheWholeResource()
     QVERIFY(body.contains("File1=" + kStream.toUtf8() + "\n"));
     QVERIFY(body.endsWith("Version=2\n"));
     QCOMPARE(leftovers(), QStringList());
-}
-
-void UrlDownloadTest::downloadIntoMemoryReadsOnlyWantedBodies_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("mediaType"); // of the final answer
-    QTest::addColumn<bool>("wanted");
-    QTest::newRow("playlist") << "/station.pls" << QByteArray("audio/x-scpls") << true;
-    QTest::newRow("after a redirect") << "/redirect" << QByteArray("audio/x-scpls") << true;
-    QTest::newRow("too big, turned down") << "/huge" << QByteArray("audio/x-scpls") << false;
-    QTest::newRow("endless, turned down")
-        << "/endless?status=200" << QByteArray("text/html") << false;
-    QTest::newRow("charset left out") << "/directory" << QByteArray("text/html") << false;
-}
-
-// Into memory, the final answer's media type decides whether its body is read:
-// a body turned down (too big, endless) ends the download at once, with success.
-void UrlDownloadTest::downloadIntoMemoryReadsOnlyWantedBodies()
-{
-    QFETCH(QString, path);
-    QFETCH(QByteArray, mediaType);
-    QFETCH(bool, wanted);
-    NetworkUrlDownload download;
-    DownloadedAnswer answer;
-    QByteArrayList asked;
-    const int result = download.Download(m_server->url(path), answer, [&](const QByteArray& type) {
-        asked << type;
-        return wanted;
-    });
-    QCOMPARE(result, int(DownloadOk));
-    QCOMPARE(asked, QByteArrayList{mediaType});
-    QCOMPARE(answer.mediaType, mediaType);
-    QCOMPARE(answer.bodyRead, wanted);
-    QCOMPARE(answer.body.contains("File1=" + kStream.toUtf8() + "\n"), wanted);
 }
 
 void UrlDownloadTest::failuresKeepTheOldTarget_data()

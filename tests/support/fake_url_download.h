@@ -8,9 +8,8 @@
 #include <QStringList>
 #include <functional>
 
-// A download double for handler tests: "fetches" a fixed body of a fixed
-// type, or fails with a chosen result leaving the target untouched, as the
-// real layer does.
+// A download double for handler tests: "fetches" a fixed body, or fails with
+// a chosen result leaving the target untouched, as the real layer does.
 class FakeUrlDownload final : public platform::UrlDownload
 {
 public:
@@ -34,14 +33,8 @@ public:
         urls << url;
         if (whileWaiting)
             whileWaiting();
-        answer = platform::DownloadedAnswer();
-        if (result != platform::DownloadOk)
-            return result;
-        answer.mediaType = mediaType;
-        answer.bodyRead = wantBody(mediaType);
-        if (answer.bodyRead)
-            answer.body = body;
-        return platform::DownloadOk;
+        answer = {mediaType, body, wantBody(mediaType)};
+        return result;
     }
 
     int result = platform::DownloadOk;
