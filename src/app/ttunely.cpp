@@ -141,7 +141,7 @@ void Ttunely::FirstIdleInitialisation()
     if (m_catalogue->Recover() == CatalogueStore::Health::Unreadable)
         ShowError(m_catalogue->UnreadableMessage());
     m_installedRadios->Button11Click();
-    m_browserPage->browser().Navigate(m_services.directory.homePage);
+    m_browserPage->Button9Click(); // the directory's home page, as Start goes there
 }
 
 void Ttunely::RunNewRadioDialog()

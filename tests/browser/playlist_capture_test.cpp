@@ -8,6 +8,7 @@
 #include "fixture_http_server.h"
 #include "message_box_catcher.h"
 #include "network_url_download.h"
+#include "playlist_conversion.h"
 #include "test_main.h"
 #include "tnowyurl.h"
 #include "twebbrowser.h"
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void cleanup();
     void followedLinksAreCapturedByAddress_data();
     void followedLinksAreCapturedByAddress();
+    void stationLinksBecomeAPlsPlaylistOrSayWhyNot_data();
+    void stationLinksBecomeAPlsPlaylistOrSayWhyNot();
     void failedDownloadsKeepThePageAndOfferNothing();
     void typedAddressesAndFramesAreCapturedToo();
 
@@ -98,9 +101,10 @@ void PlaylistCaptureTest::init()
     });
     // Watch the addresses without taking the event from the page.
     auto capture = m_browser->OnBeforeNavigate2;
-    m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, bool& cancel) {
+    m_browser->OnBeforeNavigate2 = [this, capture](const QString& url, NavigationCause cause,
+                                                   bool& cancel) {
         m_navigations << url;
-        capture(url, cancel);
+        capture(url, cause, cancel);
     };
     m_owner->show();
 }
@@ -151,9 +155,11 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress_data()
     QTest::newRow("host label pls")
         << "host" << QStringLiteral("http://radio.plsstream.localhost:%1/tune/17").arg(port)
         << true;
-    QTest::newRow("redirect to .pls") << "redirect" << local("/station.pls") << true;
-    QTest::newRow("list.m3u") << "m3u" << local("/list.m3u") << false;
+    // Looked at before the browser goes there, the redirect is followed there.
+    QTest::newRow("redirect to .pls") << "redirect" << local("/redirect") << true;
+    QTest::newRow("list.m3u") << "m3u" << local("/list.m3u") << true;
     QTest::newRow("segment pls") << "segment" << local("/pls/station") << false;
+    QTest::newRow("page not found") << "missing" << local("/missing") << false;
 }
 
 // Captured links download the fixture's playlist into the temporary playlist
@@ -173,20 +179,58 @@ void PlaylistCaptureTest::followedLinksAreCapturedByAddress()
         QCOMPARE(currentPath(), QStringLiteral("/directory"));
         QCOMPARE(page()->title(), QStringLiteral("Directory"));
     } else {
-        // The link's own load must end before the directory is asked for again,
-        // or the two would race for the page.
-        bool ended = false;
-        const auto connection =
-            connect(page(), &QWebEnginePage::loadFinished, this, [&] { ended = true; });
+        // The link's page (or the browser's error page for it) must be shown
+        // before the directory is asked for again, or the two would race.
+        bool shown = false;
+        const auto connection = connect(page(), &QWebEnginePage::loadFinished, this,
+                                        [&] { shown = shown || page()->url() == QUrl(target); });
         const auto disconnectAtEnd = qScopeGuard([&] { disconnect(connection); });
         click(id);
-        QVERIFY(RunLoopUntil([&] { return m_navigations.contains(target) && ended; }, kTimeoutMs));
+        QVERIFY(RunLoopUntil([&] { return shown; }, kTimeoutMs));
         // A capture would have started by the time another page has loaded.
         loadDirectory();
         QCOMPARE(m_installs, 0);
         QVERIFY(!QFile::exists(m_temporary));
     }
     QVERIFY(m_boxes->texts().isEmpty());
+}
+
+void PlaylistCaptureTest::stationLinksBecomeAPlsPlaylistOrSayWhyNot_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("entry"); // the stream, when captured
+    QTest::addColumn<QString>("refusal");
+    for (const char* id : {"pl-m3u-m3u", "pl-xspf-xspf", "pl-asx-ASX", "pl-m3u", "pl-xspf"})
+        QTest::newRow(id) << id << kStream << QString();
+    const QString live = m_server->url(QStringLiteral("/endless?status=200&type=audio/mpeg"));
+    QTest::newRow("audio/mpeg stream") << "live" << live << QString();
+    QTest::newRow("HTML as .m3u") << "pl-html-m3u" << QString() << playlist::kWebPage;
+    QTest::newRow("file, script, path") << "pl-local-m3u" << QString() << playlist::kNoUsableEntry;
+}
+
+// Every kind of station link, by address or by type, becomes a ".pls" with the
+// directory still shown (an endless stream unread); a playlist with nothing to
+// install says why and leaves the previous temporary playlist as it was.
+void PlaylistCaptureTest::stationLinksBecomeAPlsPlaylistOrSayWhyNot()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, entry);
+    QFETCH(QString, refusal);
+    const QByteArray previous = "[playlist]\nFile1=http://127.0.0.1:9/previous\n";
+    QFile old(m_temporary);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
+    old.close();
+    loadDirectory();
+    click(id);
+    QVERIFY(waitForCaptureEnd(entry.isEmpty() ? 0 : 1, refusal.isEmpty() ? 0 : 1));
+    QCOMPARE(m_boxes->texts(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+    const QByteArray title = entry == kStream ? "Title1=Fixture Radio\n" : "";
+    if (!entry.isEmpty())
+        QCOMPARE(m_offered, "[playlist]\nFile1=" + entry.toUtf8() + '\n' + title +
+                                "Length1=-1\nNumberOfEntries=1\nVersion=2\n");
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), entry.isEmpty() ? previous : m_offered);
+    QCOMPARE(currentPath(), QStringLiteral("/directory"));
 }
 
 // A playlist address the server refuses, or one too big for a playlist, shows
@@ -217,7 +261,9 @@ void PlaylistCaptureTest::typedAddressesAndFramesAreCapturedToo()
     QVERIFY(waitForCaptureEnd(1, 0));
     QCOMPARE(currentPath(), QStringLiteral("/directory"));
 
-    m_browser->Navigate(m_server->url(QStringLiteral("/frames?src=/framed.pls")));
+    // The frames page's own address must not hold ".pls", or it would be
+    // captured itself (and refused as a web page).
+    m_browser->Navigate(m_server->url(QStringLiteral("/frames?frame=playlist")));
     QVERIFY(waitForCaptureEnd(2, 0));
     QVERIFY2(m_navigations.filter(QStringLiteral("/framed.pls")).size() == 1,
              qPrintable(m_navigations.join(QLatin1Char(' '))));

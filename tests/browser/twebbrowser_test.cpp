@@ -49,6 +49,7 @@ private:
     std::unique_ptr<FixtureHttpServer> m_server;
     std::unique_ptr<TWebBrowser> m_browser;
     QStringList m_seen;
+    QList<bool> m_followed; // beside m_seen: whether the event called it followed
     QStringList m_errors;
     QList<int> m_statuses;
 };
@@ -62,12 +63,16 @@ void TWebBrowserTest::initTestCase()
 void TWebBrowserTest::init()
 {
     m_seen.clear();
+    m_followed.clear();
     m_errors.clear();
     m_statuses.clear();
     m_browser = std::make_unique<TWebBrowser>();
     m_browser->resize(800, 600);
     m_browser->show();
-    m_browser->OnBeforeNavigate2 = [this](const QString& url, bool&) { m_seen << url; };
+    m_browser->OnBeforeNavigate2 = [this](const QString& url, NavigationCause cause, bool&) {
+        m_seen << url;
+        m_followed << (cause == NavigationCause::Followed);
+    };
     m_browser->OnNavigateError = [this](const QString& url, int status) {
         m_errors << url;
         m_statuses << status;
@@ -98,7 +103,8 @@ void TWebBrowserTest::click(const QString& id)
     page()->runJavaScript(QStringLiteral("document.querySelector('a#%1').click()").arg(id));
 }
 
-// Typed addresses, followed links and frame contents all pass through the event.
+// Typed addresses, followed links and frame contents all pass through the
+// event; only the first two are called followed, reloads and frames are not.
 void TWebBrowserTest::linkClicksTypedAddressesAndFramesRaiseTheEvent()
 {
     navigateAndWait(QStringLiteral("/directory"));
@@ -107,9 +113,11 @@ void TWebBrowserTest::linkClicksTypedAddressesAndFramesRaiseTheEvent()
     QVERIFY(loadAndWait([&] { click(QStringLiteral("segment")); }));
     QCOMPARE(m_seen.last(), m_server->url("/pls/station"));
     QCOMPARE(currentPath(), QStringLiteral("/pls/station"));
+    QVERIFY(loadAndWait([&] { m_browser->Refresh(); }));
 
     navigateAndWait(QStringLiteral("/frames"));
     QTRY_VERIFY_WITH_TIMEOUT(m_seen.contains(m_server->url("/frame-content")), kLoadTimeoutMs);
+    QCOMPARE(m_followed, (QList<bool>{true, true, false, true, false}));
     QVERIFY(m_errors.isEmpty());
 }
 
@@ -117,7 +125,7 @@ void TWebBrowserTest::linkClicksTypedAddressesAndFramesRaiseTheEvent()
 // browser goes on working afterwards.
 void TWebBrowserTest::cancelKeepsThePageAndReportsNoError()
 {
-    m_browser->OnBeforeNavigate2 = [this](const QString& url, bool& cancel) {
+    m_browser->OnBeforeNavigate2 = [this](const QString& url, NavigationCause, bool& cancel) {
         m_seen << url;
         cancel = url.contains(QLatin1String(".pls"));
     };
@@ -205,7 +213,7 @@ void TWebBrowserTest::continuationRunsWithTheEngineAwake()
     QString pathAfterInnerLoad;
     bool insideEvent = false;
     bool ranInsideEvent = true;
-    m_browser->OnBeforeNavigate2 = [&](const QString& url, bool& cancel) {
+    m_browser->OnBeforeNavigate2 = [&](const QString& url, NavigationCause, bool& cancel) {
         if (!url.contains(QLatin1String(".pls")))
             return;
         cancel = true;
@@ -238,7 +246,7 @@ void TWebBrowserTest::continuationRunsWithTheEngineAwake()
 void TWebBrowserTest::handlerErrorsReachTheErrorBoxWithoutBreakingNavigation()
 {
     MessageBoxCatcher boxes;
-    m_browser->OnBeforeNavigate2 = [](const QString&, bool&) {
+    m_browser->OnBeforeNavigate2 = [](const QString&, NavigationCause, bool&) {
         throw Error(QStringLiteral("Handler failed"));
     };
     navigateAndWait(QStringLiteral("/directory"));

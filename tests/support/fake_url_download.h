@@ -27,10 +27,21 @@ public:
             return platform::DownloadFileError;
         return platform::DownloadOk;
     }
+    int Download(const QString& url, platform::DownloadedAnswer& answer,
+                 const BodyWanted& wantBody) override
+    {
+        urls << url;
+        if (whileWaiting)
+            whileWaiting();
+        answer = {mediaType, body, wantBody(mediaType)};
+        return result;
+    }
 
     int result = platform::DownloadOk;
-    QByteArray body = "[playlist]\nnumberofentries=1\nFile1=http://127.0.0.1:9/stream\n"
-                      "Title1=Fake Radio\nLength1=-1\nVersion=2\n";
+    QByteArray mediaType = "audio/x-scpls";
+    // As the capture writes it, so that it stands unchanged in the temporary playlist.
+    QByteArray body = "[playlist]\nFile1=http://127.0.0.1:9/stream\nTitle1=Fake Radio\n"
+                      "Length1=-1\nNumberOfEntries=1\nVersion=2\n";
     std::function<void()> whileWaiting; // runs where the real layer would wait
     QStringList urls;
     QStringList targets;

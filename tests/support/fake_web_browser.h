@@ -39,12 +39,12 @@ public:
     // Cancel. As with the real control, a handler's exception and the work it
     // queued with ContinueAfterEvent come after the event has returned
     // (here: before this call returns), each guarded like a handler.
-    bool RaiseBeforeNavigate2(const QString& url)
+    bool RaiseBeforeNavigate2(const QString& url, NavigationCause cause = NavigationCause::Other)
     {
         bool cancel = false;
         if (OnBeforeNavigate2) {
             try {
-                OnBeforeNavigate2(url, cancel);
+                OnBeforeNavigate2(url, cause, cancel);
             } catch (...) {
                 const std::exception_ptr failure = std::current_exception();
                 m_queued.push_back([failure] { std::rethrow_exception(failure); });

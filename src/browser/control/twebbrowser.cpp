@@ -32,10 +32,12 @@ void TWebBrowser::startEngine()
     if (m_engine)
         return;
     BrowserEngine::Events events;
-    events.beforeNavigate = [this](const QUrl& url, bool) {
+    events.beforeNavigate = [this](const QUrl& url, bool, bool followed) {
         bool cancel = false;
+        const NavigationCause cause = followed ? NavigationCause::Followed : NavigationCause::Other;
         if (OnBeforeNavigate2)
-            raiseInsideEngine([&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cancel); });
+            raiseInsideEngine(
+                [&] { OnBeforeNavigate2(url.toString(QUrl::FullyEncoded), cause, cancel); });
         return !cancel;
     };
     events.navigateError = [this](const QUrl& url, int statusCode) {

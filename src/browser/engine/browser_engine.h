@@ -15,8 +15,9 @@ class BrowserEngine
 public:
     struct Events
     {
-        // Before every navigation; false stops it.
-        std::function<bool(const QUrl& url, bool isMainFrame)> beforeNavigate;
+        // Before every navigation; false stops it. `followed`: a link followed
+        // or an address loaded, for a new document in the main frame.
+        std::function<bool(const QUrl& url, bool isMainFrame, bool followed)> beforeNavigate;
         // A main-frame navigation that failed (HTTP status, or the engine's
         // negative network error); navigations stopped above are not reported.
         std::function<void(const QUrl& url, int statusCode)> navigateError;

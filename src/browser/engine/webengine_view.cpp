@@ -40,19 +40,26 @@ QWebEngineProfile* SharedProfile()
 class DecidingPage final : public QWebEnginePage
 {
 public:
-    DecidingPage(std::function<bool(const QUrl&, bool)> decide, QObject* parent)
+    using Decide = std::function<bool(const QUrl&, bool isMainFrame, bool followed)>;
+
+    DecidingPage(Decide decide, QObject* parent)
         : QWebEnginePage(SharedProfile(), parent), m_decide(std::move(decide))
     {
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
     {
-        return m_decide(url, isMainFrame);
+        // A jump to an anchor of the page shown keeps its document.
+        const bool sameDocument =
+            url.hasFragment() && url.matches(this->url(), QUrl::RemoveFragment);
+        const bool followed = isMainFrame && !sameDocument &&
+                              (type == NavigationTypeLinkClicked || type == NavigationTypeTyped);
+        return m_decide(url, isMainFrame, followed);
     }
 
 private:
-    std::function<bool(const QUrl&, bool)> m_decide;
+    Decide m_decide;
 };
 
 class WebEngineView final : public QWebEngineView, public BrowserEngine
@@ -61,8 +68,10 @@ public:
     WebEngineView(QWidget* parent, Events events)
         : QWebEngineView(parent), m_events(std::move(events))
     {
-        auto* page = new DecidingPage(
-            [this](const QUrl& url, bool isMainFrame) { return decide(url, isMainFrame); }, this);
+        auto* page =
+            new DecidingPage([this](const QUrl& url, bool isMainFrame,
+                                    bool followed) { return decide(url, isMainFrame, followed); },
+                             this);
         setPage(page);
         connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineView::loadingChanged);
         // The program has one browser: a link meant for a new window opens
@@ -100,9 +109,10 @@ public:
     }
 
 private:
-    bool decide(const QUrl& url, bool isMainFrame)
+    bool decide(const QUrl& url, bool isMainFrame, bool followed)
     {
-        const bool go = !m_events.beforeNavigate || m_events.beforeNavigate(url, isMainFrame);
+        const bool go =
+            !m_events.beforeNavigate || m_events.beforeNavigate(url, isMainFrame, followed);
         if (!go && isMainFrame)
             m_cancelled.insert(url);
         return go;

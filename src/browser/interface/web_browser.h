@@ -3,6 +3,16 @@
 #include <QString>
 #include <functional>
 
+// What started a navigation, as far as a handler needs to tell.
+enum class NavigationCause
+{
+    // A link followed or an address given to Navigate, for the main frame's
+    // next document: the ones a handler may stop to look at first.
+    Followed,
+    // Everything else: redirects, reloads, history steps, form posts, frames.
+    Other,
+};
+
 // What the program asks of its embedded browser: three operations and two
 // events. Handlers are set by assigning the event members, as with the
 // designer's event slots; an unset event is skipped. The real control is
@@ -14,7 +24,8 @@ public:
     // link clicks, scripts, form posts, redirects, history steps, reloads and
     // frame navigations alike). Setting `cancel` stops the navigation; the
     // browser then stays on the page it shows.
-    using BeforeNavigate2Event = std::function<void(const QString& url, bool& cancel)>;
+    using BeforeNavigate2Event =
+        std::function<void(const QString& url, NavigationCause cause, bool& cancel)>;
     // Raised when a main-frame navigation fails: `statusCode` is the HTTP
     // status (400 and up) or, for a failure below HTTP, the browser engine's
     // negative network error number. Navigations cancelled through

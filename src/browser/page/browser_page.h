@@ -1,12 +1,12 @@
 #pragma once
 
 #include "directory_site.h"
+#include "web_browser.h"
 
 #include <QList>
 #include <QWidget>
 #include <memory>
 
-class WebBrowser;
 namespace Ui {
 class BrowserPage;
 }
@@ -43,11 +43,12 @@ public:
     void Button2Click();
     void Button1Click();
     void Button3Click();
-    void browserBeforeNavigate2(const QString& url, bool& cancel);
+    void browserBeforeNavigate2(const QString& url, NavigationCause cause, bool& cancel);
     void browserNavigateError(const QString& url, int statusCode);
 
-    // Whether an address is a playlist to capture: ".pls" anywhere in it,
-    // whatever the letter case.
+    // Whether an address is a playlist to capture by its address alone:
+    // ".pls" anywhere in it, whatever the letter case, or a file name ending
+    // in ".m3u", ".m3u8", ".xspf" or ".asx".
     static bool IsPlaylistAddress(const QString& url);
 
 Q_SIGNALS:
@@ -56,11 +57,18 @@ Q_SIGNALS:
     void playlistCaptured();
 
 private:
-    void capture(const QString& url);
+    // Fetches the address and, when it gives a station, stores it as the
+    // temporary playlist; a followed link that turns out to be a web page is
+    // navigated to after all.
+    void capture(const QString& url, bool playlistAddress);
+    void followAsPage(const QString& url);
 
     std::unique_ptr<Ui::BrowserPage> ui;
     BrowserPageContext m_context;
     WebBrowser& m_browser;
     // A capture is downloading or its dialog is open.
     bool m_capturing = false;
+    // The next followed navigation goes ahead unasked: a page we already know
+    // to be one (the directory's own, or one a capture looked at).
+    bool m_letNextThrough = false;
 };

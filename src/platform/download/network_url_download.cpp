@@ -1,5 +1,6 @@
 #include "network_url_download.h"
 
+#include <QBuffer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -9,6 +10,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QUrl>
+#include <utility>
 
 namespace platform {
 
@@ -44,15 +46,26 @@ QNetworkRequest RequestFor(const QUrl& url)
     return request;
 }
 
+// "audio/x-mpegurl; charset=utf-8" -> "audio/x-mpegurl".
+QByteArray MediaTypeOf(const QNetworkReply& reply)
+{
+    const QByteArray type = reply.rawHeader("Content-Type");
+    const qsizetype parameters = type.indexOf(';');
+    return (parameters < 0 ? type : type.left(parameters)).trimmed().toLower();
+}
+
 } // namespace
 
-// One call of DownloadToFile, shared with the progress display's cancel action,
+// One download, shared with the progress display's cancel action,
 // which may outlive it.
 struct NetworkUrlDownload::Attempt
 {
     QUrl url;
     QUrl redirect; // where the current hop's answer points, if anywhere
-    QSaveFile file;
+    QIODevice* sink = nullptr;
+    UrlDownload::BodyWanted wantBody; // none: every body is wanted
+    QByteArray mediaType;             // of the current hop's answer
+    bool bodyTurnedDown = false;
     QPointer<QNetworkReply> reply;
     QEventLoop* loop = nullptr;
     QTimer stall;
@@ -86,18 +99,48 @@ NetworkUrlDownload::~NetworkUrlDownload() = default;
 
 int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& targetFile)
 {
+    // The body goes to a temporary file beside the target; it replaces the
+    // target only once complete, so a failure never leaves half a playlist.
+    QSaveFile file(targetFile);
+    int result = run(url, file, nullptr, [&] {
+                     return file.open(QIODevice::WriteOnly) ? DownloadOk : DownloadFileError;
+                 }).result;
+    if (result == DownloadOk && !file.commit())
+        result = DownloadFileError;
+    return result;
+}
+
+int NetworkUrlDownload::Download(const QString& url, DownloadedAnswer& answer,
+                                 const BodyWanted& wantBody)
+{
+    answer = DownloadedAnswer();
+    QBuffer buffer(&answer.body);
+    const Outcome outcome = run(url, buffer, wantBody, [&] {
+        buffer.open(QIODevice::WriteOnly);
+        return DownloadOk;
+    });
+    answer.mediaType = outcome.mediaType;
+    answer.bodyRead = outcome.result == DownloadOk && !outcome.bodyTurnedDown;
+    if (!answer.bodyRead)
+        answer.body.clear();
+    return outcome.result;
+}
+
+NetworkUrlDownload::Outcome NetworkUrlDownload::run(const QString& url, QIODevice& sink,
+                                                    const BodyWanted& wantBody,
+                                                    const std::function<int()>& openSink)
+{
     // The wait below runs events, so a timer could start another download.
     if (m_busy)
-        return DownloadBusy;
+        return {DownloadBusy, {}};
     auto attempt = std::make_shared<Attempt>();
     attempt->url = QUrl(url, QUrl::StrictMode);
     if (!IsWebAddress(attempt->url))
-        return DownloadBadAddress;
-    // The body goes to a temporary file beside the target; it replaces the
-    // target only once complete, so a failure never leaves half a playlist.
-    attempt->file.setFileName(targetFile);
-    if (!attempt->file.open(QIODevice::WriteOnly))
-        return DownloadFileError;
+        return {DownloadBadAddress, {}};
+    if (const int opened = openSink(); opened != DownloadOk)
+        return {opened, {}};
+    attempt->sink = &sink;
+    attempt->wantBody = wantBody;
 
     m_busy = true;
     bool progressShown = false;
@@ -147,11 +190,9 @@ int NetworkUrlDownload::DownloadToFile(const QString& url, const QString& target
     }
     attempt->deadline.stop();
     // An empty answer (204 No Content, or 200 with nothing) is no playlist.
-    if (result == DownloadOk && attempt->received == 0)
+    if (result == DownloadOk && !attempt->bodyTurnedDown && attempt->received == 0)
         result = DownloadEmpty;
-    if (result == DownloadOk && !attempt->file.commit())
-        result = DownloadFileError;
-    return result;
+    return {result, attempt->mediaType, attempt->bodyTurnedDown};
 }
 
 // Runs one request to its end. Returns a DownloadResult, or -1 when the server
@@ -160,6 +201,8 @@ int NetworkUrlDownload::fetch(Attempt& attempt)
 {
     attempt.replyDone = false;
     attempt.redirect.clear();
+    attempt.mediaType.clear();
+    bool answerSeen = false;
     const std::unique_ptr<QNetworkReply> reply(m_network->get(RequestFor(attempt.url)));
     reply->setReadBufferSize(m_limits.readBufferBytes);
     attempt.reply = reply.get();
@@ -183,18 +226,28 @@ int NetworkUrlDownload::fetch(Attempt& attempt)
             attempt.fail(DownloadHttpError);
             return;
         }
+        if (std::exchange(answerSeen, true))
+            return;
+        attempt.mediaType = MediaTypeOf(*reply);
+        // Checked before the size: a stream that announces a vast length is
+        // turned down, not too large.
+        if (attempt.wantBody && !attempt.wantBody(attempt.mediaType)) {
+            attempt.bodyTurnedDown = true;
+            reply->abort();
+            return;
+        }
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > m_limits.maxBytes)
             attempt.fail(DownloadTooLarge);
     });
     const auto drain = [&] {
-        if (!success())
+        if (!success() || attempt.bodyTurnedDown)
             return;
         const QByteArray data = reply->read(m_limits.maxBytes + 1 - attempt.received);
         attempt.received += data.size();
         if (attempt.received > m_limits.maxBytes)
             attempt.fail(DownloadTooLarge);
-        else if (attempt.file.write(data) != data.size())
+        else if (attempt.sink->write(data) != data.size())
             attempt.fail(DownloadFileError);
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
@@ -237,6 +290,8 @@ int NetworkUrlDownload::fetch(Attempt& attempt)
         attempt.url = attempt.redirect;
         return -1;
     }
+    if (attempt.bodyTurnedDown)
+        return DownloadOk;
     if (status() == 0)
         return DownloadNetworkError;
     if (!success())

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QIODevice;
 class QNetworkAccessManager;
 
 namespace platform {
@@ -36,10 +37,21 @@ public:
     NetworkUrlDownload& operator=(const NetworkUrlDownload&) = delete;
 
     int DownloadToFile(const QString& url, const QString& targetFile) override;
+    int Download(const QString& url, DownloadedAnswer& answer, const BodyWanted& wantBody) override;
 
 private:
     struct Attempt;
+    struct Outcome
+    {
+        int result;
+        QByteArray mediaType;
+        bool bodyTurnedDown = false;
+    };
 
+    // One download into `sink`, which `openSink` opens once the address is
+    // found good; returns a DownloadResult with what the answer said.
+    Outcome run(const QString& url, QIODevice& sink, const BodyWanted& wantBody,
+                const std::function<int()>& openSink);
     int fetch(Attempt& attempt);
 
     Limits m_limits;

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// Results of UrlDownload::DownloadToFile. Only DownloadOk means the target
-// file holds the whole resource; every other value leaves the target as it was.
+// Results of UrlDownload's operations. Only DownloadOk means the target
+// file holds the whole resource (or the answer all that was wanted); every
+// other value leaves the target as it was.
 enum DownloadResult : int
 {
     DownloadOk = 0,
@@ -23,15 +24,34 @@ enum DownloadResult : int
     DownloadEmpty,            // the server answered with no content at all
 };
 
-// Fetches one address into a local file, waiting until the download has ended.
+// What UrlDownload::Download learned of an address.
+struct DownloadedAnswer
+{
+    // The final answer's Content-Type without its parameters, in lower case;
+    // empty when the server named none.
+    QByteArray mediaType;
+    QByteArray body;
+    bool bodyRead = false; // false when the body was turned down
+};
+
+// Fetches one address, waiting until the download has ended.
 class UrlDownload
 {
 public:
+    // Decides from the final answer's media type whether its body is wanted.
+    using BodyWanted = std::function<bool(const QByteArray& mediaType)>;
+
     virtual ~UrlDownload() = default;
     // Returns DownloadOk (0) exactly when the whole resource now stands in
     // `targetFile`; otherwise one of the failure results and the old target,
     // if any, is left untouched.
     virtual int DownloadToFile(const QString& url, const QString& targetFile) = 0;
+    // The same fetch, under the same limits, into memory. Once the final
+    // answer's headers are in, `wantBody` decides: a body turned down is not
+    // read at all (an audio stream never ends), and the result is then
+    // DownloadOk with `answer.bodyRead` false.
+    virtual int Download(const QString& url, DownloadedAnswer& answer,
+                         const BodyWanted& wantBody) = 0;
 };
 
 // What a progress display learns of a download that takes a while. Kept free
