@@ -2,10 +2,11 @@
 """The program in the sessions a desktop gives it, seen from outside: under
 weston with Xwayland it runs on X11, its splash is centred with see-through
 corners, minimising hides it in the tray host and a second start brings it
-back; without X11 it runs on Wayland with a see-through splash; and at screen
-scales 1.5 and 2 the splash corners stay see-through, by shape on plain X11 and
-by alpha under a compositor. The fixture starts weston (headless, its own
-runtime folder and socket), a private D-Bus bus with a tray host, and stops them.
+back; without X11 it runs on Wayland with a see-through splash; at screen
+scales 1.25, 1.5 and 2 the splash draws no pale fringe and its corners stay
+see-through, by shape on plain X11 and by alpha under a compositor. The
+fixture starts weston (headless, its own runtime folder and socket), a private
+D-Bus bus with a tray host, and stops them.
 Usage: desktop_session_test.py WAVEDOCK SPLASH_PROBE FAKE_STATUS_NOTIFIER_WATCHER"""
 import os
 import re
@@ -236,6 +237,12 @@ def splash_alone(env, screenshot, scale, label):
                  "%s: the splash covers %s device pixels (%s)" % (label, expected, area)):
         return
     check(corners_see_through(during, after, *area), label + ": its corners are see-through")
+    # The face has no white: a pale pixel the splash put on screen is a fringe
+    # where its see-through white was drawn.
+    left, top, width, height = area
+    pale = [(x, y) for y in range(top, top + height) for x in range(left, left + width)
+            if min(pixel(during, x, y)) >= 240 and pixel(during, x, y) != pixel(after, x, y)]
+    check(not pale, "%s: no pale fringe (%d pixels, first %s)" % (label, len(pale), pale[:3]))
 
 
 def session_bus(env, folder):
@@ -398,14 +405,14 @@ def main():
     try:
         x11 = dict(os.environ, DISPLAY=":" + xvfb.stdout.readline().decode().strip())
         x11.pop("WAYLAND_DISPLAY", None)
-        for scale in (1.5, 2):
+        for scale in (1.25, 1.5, 2):
             splash_alone(x11, lambda: pixels(["import", "-window", "root", "-depth", "8",
                                               "ppm:-"], x11), scale, "X11 at scale %g" % scale)
         os.mkdir(os.path.join(folder, "home"))
         engine_keeps_main_window(x11, folder)
         weston = Weston(folder)
         xwayland_session(weston, folder)
-        for scale in (1.5, 2):
+        for scale in (1.25, 1.5, 2):
             splash_alone(weston.env(os.environ, True), weston.screenshot, scale,
                          "Xwayland at scale %g" % scale)
         native_wayland(weston, folder)
