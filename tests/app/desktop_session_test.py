@@ -4,9 +4,11 @@ weston with Xwayland it runs on X11, its splash is centred with see-through
 corners, minimising hides it in the tray host and a second start brings it
 back; without X11 it runs on Wayland with a see-through splash; at screen
 scales 1.25, 1.5 and 2 the splash draws no pale fringe and its corners stay
-see-through, by shape on plain X11 and by alpha under a compositor. The
-fixture starts weston (headless, its own runtime folder and socket), a private
-D-Bus bus with a tray host, and stops them.
+see-through, by shape on plain X11 and by alpha under a compositor; and on the
+screens of common laptops and desktops (size and Xft.dpi) the window comes up
+at the desktop's scale, whole inside the screen. The fixture starts weston
+(headless, its own runtime folder and socket), X servers with a window manager,
+a private D-Bus bus with a tray host, and stops them.
 Usage: desktop_session_test.py WAVEDOCK SPLASH_PROBE FAKE_STATUS_NOTIFIER_WATCHER"""
 import os
 import re
@@ -395,6 +397,84 @@ def engine_keeps_main_window(env, folder):
                 stop(process)
 
 
+# Screen, Xft.dpi (None: unset), QT_SCALE_FACTOR, the scale wanted, whether
+# the framed window fits the screen at that scale.
+SCREENS = [
+    ("1920x1080", 144, None, 1.5, True),  # 15" laptop at 150 %
+    ("1366x768", 120, None, 1.25, True),
+    ("1280x720", 96, None, 1, True),
+    ("3840x2160", 192, None, 2, True),
+    ("1280x1024", None, "1.5", 1.5, True),
+    ("1280x720", 144, None, 1.5, False),  # taller than the screen: centred
+]
+
+
+def screen_cases(folder):
+    """The program on each screen of SCREENS under a window manager: its window
+    at the scale asked, and frame and splash inside the screen."""
+    for number, (size, dpi, factor, scale, fits) in enumerate(SCREENS):
+        label = "%s at %s" % (size, "%d dpi" % dpi if dpi else "QT_SCALE_FACTOR " + factor)
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", size + "x24", "-noreset",
+                                 "-nolisten", "tcp"], stdout=subprocess.PIPE)
+        env = dict(os.environ, DISPLAY=":" + xvfb.stdout.readline().decode().strip(),
+                   HOME=os.path.join(folder, "home"),
+                   XDG_RUNTIME_DIR=os.path.join(folder, "screen-runtime-%d" % number))
+        env.pop("WAYLAND_DISPLAY", None)
+        os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+        if dpi:
+            subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
+                            "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi], env=env, check=True)
+        if factor:
+            env["QT_SCALE_FACTOR"] = factor
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+        app = None
+        try:
+            wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
+                ["xprop", "-root"], env=env, capture_output=True, text=True).stdout, 10)
+            app = subprocess.Popen([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+            width, height = map(int, size.split("x"))
+            main_size = (round(MAIN[0] * scale), round(MAIN[1] * scale))
+            splash = wait_until(lambda: x11_windows(env, (round(SPLASH[0] * scale),
+                                                           round(SPLASH[1] * scale))), 60)
+            mains = x11_windows(env, main_size)
+            if not check(bool(mains) and bool(splash), "%s: window and splash at scale %g"
+                         % (label, scale)):
+                continue
+            _, x, y = splash[0]
+            check(x >= 0 and y >= 0 and x + round(SPLASH[0] * scale) <= width and
+                  y + round(SPLASH[1] * scale) <= height, "%s: splash inside" % label)
+            window, x, y = mains[0]
+
+            last = [None]
+
+            def placed():
+                # The frame, once the window manager has framed the window and
+                # it stands where it should.
+                extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(
+                    ["xprop", "-id", window, "_NET_FRAME_EXTENTS"], env=env,
+                    capture_output=True, text=True).stdout)
+                found = x11_windows(env, main_size)
+                if not extents or not found:
+                    return False
+                left, right, top, bottom = map(int, extents.groups())
+                _, x, y = found[0]
+                box = last[0] = (x - left, y - top, x + main_size[0] + right,
+                                 y + main_size[1] + bottom)
+                if box[0] < 0 or box[2] > width:
+                    return False
+                if fits:
+                    return box[1] >= 0 and box[3] <= height
+                return abs(box[1] + box[3] - height) <= 1
+            check(wait_until(placed, 10), "%s: framed window %s the %dx%d screen (%s)" %
+                  (label, "inside" if fits else "centred on", width, height, last[0]))
+        finally:
+            for process in (app, wm, xvfb):
+                if process:
+                    stop(process)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="wavedock-session-")
     weston = None
@@ -410,6 +490,7 @@ def main():
                                               "ppm:-"], x11), scale, "X11 at scale %g" % scale)
         os.mkdir(os.path.join(folder, "home"))
         engine_keeps_main_window(x11, folder)
+        screen_cases(folder)
         weston = Weston(folder)
         xwayland_session(weston, folder)
         for scale in (1.25, 1.5, 2):
