@@ -397,78 +397,64 @@ def engine_keeps_main_window(env, folder):
                 stop(process)
 
 
-# Screen, Xft.dpi (None: unset), QT_SCALE_FACTOR, the scale wanted, whether
-# the framed window fits the screen at that scale.
+# Screen, Xft.dpi, QT_SCALE_FACTOR, the scale wanted, whether the framed
+# window fits the screen at that scale (centred where it cannot).
 SCREENS = [
-    ("1920x1080", 144, None, 1.5, True),  # 15" laptop at 150 %
-    ("1366x768", 120, None, 1.25, True),
-    ("1280x720", 96, None, 1, True),
-    ("3840x2160", 192, None, 2, True),
-    ("1280x1024", None, "1.5", 1.5, True),
-    ("1280x720", 144, None, 1.5, False),  # taller than the screen: centred
+    ("1920x1080", 144, "1", 1.5, True),  # 15" laptop at 150 %
+    ("1366x768", 120, "1", 1.25, True),
+    ("1280x720", 96, "1", 1, True),
+    ("3840x2160", 192, "1", 2, True),
+    ("1280x1024", 96, "1.5", 1.5, True),
+    ("1280x720", 144, "1", 1.5, False),
 ]
 
 
 def screen_cases(folder):
-    """The program on each screen of SCREENS under a window manager: its window
-    at the scale asked, and frame and splash inside the screen."""
+    """Each screen of SCREENS under openbox: the window at the scale asked, its
+    frame and the splash inside the screen."""
     for number, (size, dpi, factor, scale, fits) in enumerate(SCREENS):
-        label = "%s at %s" % (size, "%d dpi" % dpi if dpi else "QT_SCALE_FACTOR " + factor)
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", size + "x24", "-noreset",
-                                 "-nolisten", "tcp"], stdout=subprocess.PIPE)
+        label = "%s at %d dpi, QT_SCALE_FACTOR %s" % (size, dpi, factor)
+        width, height = map(int, size.split("x"))
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", size + "x24",
+                                 "-noreset", "-nolisten", "tcp"], stdout=subprocess.PIPE)
         env = dict(os.environ, DISPLAY=":" + xvfb.stdout.readline().decode().strip(),
-                   HOME=os.path.join(folder, "home"),
+                   HOME=os.path.join(folder, "home"), QT_SCALE_FACTOR=factor,
                    XDG_RUNTIME_DIR=os.path.join(folder, "screen-runtime-%d" % number))
         env.pop("WAYLAND_DISPLAY", None)
         os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
-        if dpi:
-            subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
-                            "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi], env=env, check=True)
-        if factor:
-            env["QT_SCALE_FACTOR"] = factor
-        wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
+        subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
+                        "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi], env=env, check=True)
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stderr=subprocess.DEVNULL)
         app = None
         try:
             wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
                 ["xprop", "-root"], env=env, capture_output=True, text=True).stdout, 10)
-            app = subprocess.Popen([WAVEDOCK], env=env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-            width, height = map(int, size.split("x"))
-            main_size = (round(MAIN[0] * scale), round(MAIN[1] * scale))
-            splash = wait_until(lambda: x11_windows(env, (round(SPLASH[0] * scale),
-                                                           round(SPLASH[1] * scale))), 60)
-            mains = x11_windows(env, main_size)
-            if not check(bool(mains) and bool(splash), "%s: window and splash at scale %g"
-                         % (label, scale)):
+            app = subprocess.Popen([WAVEDOCK], env=env, stderr=subprocess.DEVNULL)
+            main, splash = [(round(w * scale), round(h * scale)) for w, h in (MAIN, SPLASH)]
+            shown = wait_until(lambda: x11_windows(env, splash), 60)
+            if not check(shown and x11_windows(env, main), "%s: scale %g" % (label, scale)):
                 continue
-            _, x, y = splash[0]
-            check(x >= 0 and y >= 0 and x + round(SPLASH[0] * scale) <= width and
-                  y + round(SPLASH[1] * scale) <= height, "%s: splash inside" % label)
-            window, x, y = mains[0]
-
+            _, x, y = shown[0]
+            check(0 <= x <= width - splash[0] and 0 <= y <= height - splash[1],
+                  "%s: splash inside" % label)
             last = [None]
 
             def placed():
-                # The frame, once the window manager has framed the window and
-                # it stands where it should.
-                extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(
-                    ["xprop", "-id", window, "_NET_FRAME_EXTENTS"], env=env,
+                # Once framed, and where it should stand: left, top, right, bottom.
+                found = x11_windows(env, main)
+                extents = found and re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(
+                    ["xprop", "-id", found[0][0], "_NET_FRAME_EXTENTS"], env=env,
                     capture_output=True, text=True).stdout)
-                found = x11_windows(env, main_size)
-                if not extents or not found:
+                if not extents:
                     return False
                 left, right, top, bottom = map(int, extents.groups())
-                _, x, y = found[0]
-                box = last[0] = (x - left, y - top, x + main_size[0] + right,
-                                 y + main_size[1] + bottom)
-                if box[0] < 0 or box[2] > width:
-                    return False
-                if fits:
-                    return box[1] >= 0 and box[3] <= height
-                return abs(box[1] + box[3] - height) <= 1
-            check(wait_until(placed, 10), "%s: framed window %s the %dx%d screen (%s)" %
-                  (label, "inside" if fits else "centred on", width, height, last[0]))
+                box = last[0] = (found[0][1] - left, found[0][2] - top,
+                                 found[0][1] + main[0] + right, found[0][2] + main[1] + bottom)
+                upright = box[1] >= 0 and box[3] <= height if fits else abs(
+                    box[1] + box[3] - height) <= 1
+                return box[0] >= 0 and box[2] <= width and upright
+            check(wait_until(placed, 10), "%s: framed window %s the screen (%s)" %
+                  (label, "inside" if fits else "centred on", last[0]))
         finally:
             for process in (app, wm, xvfb):
                 if process:

@@ -43,7 +43,6 @@ QList<QRgb> PageFrameBottomUp(qreal ratio)
     image.fill(QColor(67, 100, 150));
     QStyleOptionTabWidgetFrame frame;
     frame.rect = QRect(QPoint(0, 0), logical);
-    frame.palette = QApplication::palette();
     QPainter painter(&image);
     QApplication::style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter);
     painter.end();
