@@ -1,5 +1,6 @@
 #include "tsplash.h"
 
+#include "pro_image.h"
 #include "ui_splash.h"
 #include "window_fonts.h"
 #include "window_placement.h"
@@ -7,46 +8,9 @@
 
 #include <QPainter>
 #include <QTimer>
-#include <cmath>
 
 namespace {
 constexpr int kSplashMilliseconds = 3500;
-constexpr QRgb kSeeThrough = qRgb(255, 255, 255);
-
-bool IsSeeThrough(QRgb pixel)
-{
-    return (pixel & RGB_MASK) == (kSeeThrough & RGB_MASK);
-}
-
-// The widget drawn at one logical pixel per pixel, whatever the screen's density.
-QImage RenderAt(QWidget& widget, qreal devicePixelRatio)
-{
-    QImage image((QSizeF(widget.size()) * devicePixelRatio).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(kSeeThrough);
-    widget.render(&image);
-    return image;
-}
-
-// The pixels of `picture` that are not pure white, as runs along each row.
-QRegion Face(const QImage& picture)
-{
-    QRegion face;
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width();) {
-            if (IsSeeThrough(row[x])) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (x < picture.width() && !IsSeeThrough(row[x]))
-                ++x;
-            face += QRect(start, y, x - start, 1);
-        }
-    }
-    return face;
-}
 } // namespace
 
 Tsplash::Tsplash(QWidget* owner, SeeThrough how)
@@ -59,16 +23,12 @@ Tsplash::Tsplash(QWidget* owner, SeeThrough how)
     setFixedSize(size());
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // Exactly the pure-white pixels are see-through; nearly white ones stay.
-    // They are found in the picture as laid out, one pixel per logical pixel,
-    // so that a denser screen (or a sharper picture for it) changes nothing.
-    m_face = Face(RenderAt(*ui->ProImage1, 1.0));
-    if (m_seeThrough == SeeThrough::Alpha) {
+    // The picture control holds the picture; the window draws it, one pixel
+    // per screen pixel, with its pure-white pixels left out.
+    ui->ProImage1->hide();
+    if (m_seeThrough == SeeThrough::Alpha)
         setAttribute(Qt::WA_TranslucentBackground);
-        ui->ProImage1->hide(); // drawn here, with its see-through pixels left out
-    } else {
-        setMask(m_face);
-    }
+    UseDensity(devicePixelRatioF());
 
     Timer1->setInterval(kSplashMilliseconds);
     Timer1->setSingleShot(true);
@@ -96,36 +56,32 @@ void Tsplash::Timer1Timer()
     close();
 }
 
-QImage Tsplash::SeeThroughPicture(qreal devicePixelRatio) const
+void Tsplash::UseDensity(qreal ratio)
 {
-    QImage picture = RenderAt(*ui->ProImage1, devicePixelRatio)
-                         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    // Each pixel of the screen is see-through where its centre falls on a
-    // see-through pixel of the layout, and where the picture is pure white.
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        const int layoutY = static_cast<int>(std::floor((y + 0.5) / devicePixelRatio));
-        for (int x = 0; x < picture.width(); ++x) {
-            const int layoutX = static_cast<int>(std::floor((x + 0.5) / devicePixelRatio));
-            if (IsSeeThrough(row[x]) || !m_face.contains(QPoint(layoutX, layoutY)))
-                row[x] = 0;
-        }
-    }
-    return picture;
+    if (qFuzzyCompare(ratio, m_ratio))
+        return;
+    m_ratio = ratio;
+    const TGraphic* graphic = ui->ProImage1->Picture().Graphic();
+    if (!graphic)
+        return;
+    m_face = MakeSplashFace(graphic->Image(), graphic->DoubleSizeImage(), size(), ratio);
+    if (m_seeThrough == SeeThrough::Shape)
+        setMask(m_face.shape);
 }
 
-void Tsplash::paintEvent(QPaintEvent* event)
+void Tsplash::paintEvent(QPaintEvent*)
 {
-    if (m_seeThrough != SeeThrough::Alpha)
-        return QWidget::paintEvent(event);
-    const qreal ratio = devicePixelRatioF();
-    if (m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), ratio))
-        m_picture = SeeThroughPicture(ratio);
+    UseDensity(devicePixelRatioF());
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
+    if (m_seeThrough == SeeThrough::Alpha) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), Qt::transparent);
+    } else {
+        // Outside the shape, so never on screen; white, as the picture has it.
+        painter.fillRect(rect(), Qt::white);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(QPoint(0, 0), m_picture);
+    painter.drawImage(QPoint(0, 0), m_face.picture);
 }
 
 bool Tsplash::eventFilter(QObject* watched, QEvent* event)
@@ -137,6 +93,8 @@ bool Tsplash::eventFilter(QObject* watched, QEvent* event)
 
 void Tsplash::showEvent(QShowEvent* event)
 {
+    // The screen it opens on is known now; the shape goes before the window is mapped.
+    UseDensity(devicePixelRatioF());
     QWidget::showEvent(event);
     CentreOnScreen(*this);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QImage>
-#include <QRegion>
+#include "splash_face.h"
+
 #include <QWidget>
 #include <memory>
 
@@ -34,8 +34,9 @@ public:
     void Timer1Timer();
     QTimer* timer() const { return Timer1; }
     SeeThrough seeThrough() const { return m_seeThrough; }
-    // The pixels that are not see-through, in the window's own (logical) pixels.
-    const QRegion& face() const { return m_face; }
+    // The pixels that are not see-through, in the window's own (logical)
+    // pixels: all of them at the screen's density (the window's shape).
+    const QRegion& face() const { return m_face.shape; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,12 +44,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QImage SeeThroughPicture(qreal devicePixelRatio) const;
+    // Makes the picture and the shape for a screen of this density.
+    void UseDensity(qreal ratio);
 
     std::unique_ptr<Ui::Tsplash> ui;
     QTimer* Timer1;
     SeeThrough m_seeThrough;
-    QRegion m_face;
-    // With an alpha channel: the picture at the screen's pixel density.
-    QImage m_picture;
+    qreal m_ratio = 0;
+    SplashFace m_face;
 };

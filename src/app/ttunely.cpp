@@ -16,6 +16,7 @@
 #include "version.h"
 #include "web_browser.h"
 #include "window_fonts.h"
+#include "window_placement.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -65,7 +66,8 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
     ui->silnik->setCurrentWidget(m_control);
     UsePixelFonts(this);
     setFixedSize(size());
-    move(kStoredPosition);
+    // The stored place where the window fits there on a screen at the desktop's scale.
+    PlaceOnScreen(*this, kStoredPosition);
     // Tab runs through the pages in notebook order, then the window's buttons.
     QList<QWidget*> tabStops{ui->silnik};
     tabStops << m_browserPage->TabStops() << m_installedRadios->TabStops() << m_control->TabStops();

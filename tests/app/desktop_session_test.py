@@ -2,10 +2,13 @@
 """The program in the sessions a desktop gives it, seen from outside: under
 weston with Xwayland it runs on X11, its splash is centred with see-through
 corners, minimising hides it in the tray host and a second start brings it
-back; without X11 it runs on Wayland with a see-through splash; and at screen
-scales 1.5 and 2 the splash corners stay see-through, by shape on plain X11 and
-by alpha under a compositor. The fixture starts weston (headless, its own
-runtime folder and socket), a private D-Bus bus with a tray host, and stops them.
+back; without X11 it runs on Wayland with a see-through splash; at screen
+scales 1.25, 1.5 and 2 the splash draws no pale fringe and its corners stay
+see-through, by shape on plain X11 and by alpha under a compositor; and on the
+screens of common laptops and desktops (size and Xft.dpi) the window comes up
+at the desktop's scale, whole inside the screen. The fixture starts weston
+(headless, its own runtime folder and socket), X servers with a window manager,
+a private D-Bus bus with a tray host, and stops them.
 Usage: desktop_session_test.py WAVEDOCK SPLASH_PROBE FAKE_STATUS_NOTIFIER_WATCHER"""
 import os
 import re
@@ -236,6 +239,12 @@ def splash_alone(env, screenshot, scale, label):
                  "%s: the splash covers %s device pixels (%s)" % (label, expected, area)):
         return
     check(corners_see_through(during, after, *area), label + ": its corners are see-through")
+    # The face has no white: a pale pixel the splash put on screen is a fringe
+    # where its see-through white was drawn.
+    left, top, width, height = area
+    pale = [(x, y) for y in range(top, top + height) for x in range(left, left + width)
+            if min(pixel(during, x, y)) >= 240 and pixel(during, x, y) != pixel(after, x, y)]
+    check(not pale, "%s: no pale fringe (%d pixels, first %s)" % (label, len(pale), pale[:3]))
 
 
 def session_bus(env, folder):
@@ -388,6 +397,70 @@ def engine_keeps_main_window(env, folder):
                 stop(process)
 
 
+# Screen, Xft.dpi, QT_SCALE_FACTOR, the scale wanted, whether the framed
+# window fits the screen at that scale (centred where it cannot).
+SCREENS = [
+    ("1920x1080", 144, "1", 1.5, True),  # 15" laptop at 150 %
+    ("1366x768", 120, "1", 1.25, True),
+    ("1280x720", 96, "1", 1, True),
+    ("3840x2160", 192, "1", 2, True),
+    ("1280x1024", 96, "1.5", 1.5, True),
+    ("1280x720", 144, "1", 1.5, False),
+]
+
+
+def screen_cases(folder):
+    """Each screen of SCREENS under openbox: the window at the scale asked, its
+    frame and the splash inside the screen."""
+    for number, (size, dpi, factor, scale, fits) in enumerate(SCREENS):
+        label = "%s at %d dpi, QT_SCALE_FACTOR %s" % (size, dpi, factor)
+        width, height = map(int, size.split("x"))
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", size + "x24",
+                                 "-noreset", "-nolisten", "tcp"], stdout=subprocess.PIPE)
+        env = dict(os.environ, DISPLAY=":" + xvfb.stdout.readline().decode().strip(),
+                   HOME=os.path.join(folder, "home"), QT_SCALE_FACTOR=factor,
+                   XDG_RUNTIME_DIR=os.path.join(folder, "screen-runtime-%d" % number))
+        env.pop("WAYLAND_DISPLAY", None)
+        os.mkdir(env["XDG_RUNTIME_DIR"], 0o700)
+        subprocess.run(["xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
+                        "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi], env=env, check=True)
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stderr=subprocess.DEVNULL)
+        app = None
+        try:
+            wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
+                ["xprop", "-root"], env=env, capture_output=True, text=True).stdout, 10)
+            app = subprocess.Popen([WAVEDOCK], env=env, stderr=subprocess.DEVNULL)
+            main, splash = [(round(w * scale), round(h * scale)) for w, h in (MAIN, SPLASH)]
+            shown = wait_until(lambda: x11_windows(env, splash), 60)
+            if not check(shown and x11_windows(env, main), "%s: scale %g" % (label, scale)):
+                continue
+            _, x, y = shown[0]
+            check(0 <= x <= width - splash[0] and 0 <= y <= height - splash[1],
+                  "%s: splash inside" % label)
+            last = [None]
+
+            def placed():
+                # Once framed, and where it should stand: left, top, right, bottom.
+                found = x11_windows(env, main)
+                extents = found and re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(
+                    ["xprop", "-id", found[0][0], "_NET_FRAME_EXTENTS"], env=env,
+                    capture_output=True, text=True).stdout)
+                if not extents:
+                    return False
+                left, right, top, bottom = map(int, extents.groups())
+                box = last[0] = (found[0][1] - left, found[0][2] - top,
+                                 found[0][1] + main[0] + right, found[0][2] + main[1] + bottom)
+                upright = box[1] >= 0 and box[3] <= height if fits else abs(
+                    box[1] + box[3] - height) <= 1
+                return box[0] >= 0 and box[2] <= width and upright
+            check(wait_until(placed, 10), "%s: framed window %s the screen (%s)" %
+                  (label, "inside" if fits else "centred on", last[0]))
+        finally:
+            for process in (app, wm, xvfb):
+                if process:
+                    stop(process)
+
+
 def main():
     folder = tempfile.mkdtemp(prefix="wavedock-session-")
     weston = None
@@ -398,14 +471,15 @@ def main():
     try:
         x11 = dict(os.environ, DISPLAY=":" + xvfb.stdout.readline().decode().strip())
         x11.pop("WAYLAND_DISPLAY", None)
-        for scale in (1.5, 2):
+        for scale in (1.25, 1.5, 2):
             splash_alone(x11, lambda: pixels(["import", "-window", "root", "-depth", "8",
                                               "ppm:-"], x11), scale, "X11 at scale %g" % scale)
         os.mkdir(os.path.join(folder, "home"))
         engine_keeps_main_window(x11, folder)
+        screen_cases(folder)
         weston = Weston(folder)
         xwayland_session(weston, folder)
-        for scale in (1.5, 2):
+        for scale in (1.25, 1.5, 2):
             splash_alone(weston.env(os.environ, True), weston.screenshot, scale,
                          "Xwayland at scale %g" % scale)
         native_wayland(weston, folder)

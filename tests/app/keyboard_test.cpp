@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -108,6 +109,35 @@ private Q_SLOTS:
         }
         // Eject shows the installed radios.
         QCOMPARE(f.form().silnik->ActivePage(), QStringLiteral("Installed radios"));
+    }
+
+    void tabsShowTheKeyboardFocus_data()
+    {
+        QTest::addColumn<bool>("byArrow");
+        QTest::newRow("Tab from the window's last button") << false;
+        QTest::newRow("an arrow after a click on a tab") << true;
+    }
+
+    // The current tab shows the keyboard's focus, reached by Tab or moved by
+    // an arrow, as clearly as a button does (3 : 1 or more); a click shows none.
+    void tabsShowTheKeyboardFocus()
+    {
+        QFETCH(bool, byArrow);
+        QTabBar* tabs = m_fixture->form().silnik->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        const QRect tab = tabs->tabRect(1);
+        const QImage rest = tabs->grab(tab).toImage();
+        if (byArrow) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+            Press(Qt::Key_Left);
+        } else {
+            m_fixture->form().Button13->setFocus();
+            Press(Qt::Key_Tab); // round from the last button to the tab row
+        }
+        QCOMPARE(QApplication::focusWidget(), tabs);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QVERIFY2(StrongChanges(rest, tabs->grab(tab).toImage()) >= 2 * (tab.width() + tab.height()),
+                 "the focused tab shows no clear focus frame");
     }
 
     // From the tab row to a listed station and "Listen to selected radio",

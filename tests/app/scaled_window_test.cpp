@@ -5,8 +5,11 @@
 #include "test_main.h"
 #include "tsplash.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QPainter>
 #include <QStackedWidget>
+#include <QStyleOption>
 #include <QTabBar>
 #include <QTest>
 #include <QWindow>
@@ -30,6 +33,28 @@ double UniformBlocks(const QImage& image)
     return blocks ? double(uniform) / blocks : 1.0;
 }
 
+// The colours met going up from the bottom edge of the notebook's page frame,
+// drawn over the window's colour at `ratio` screen pixels per logical pixel.
+QList<QRgb> PageFrameBottomUp(qreal ratio)
+{
+    const QSize logical(120, 60);
+    QImage image((QSizeF(logical) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(QColor(67, 100, 150));
+    QStyleOptionTabWidgetFrame frame;
+    frame.rect = QRect(QPoint(0, 0), logical);
+    QPainter painter(&image);
+    QApplication::style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter);
+    painter.end();
+    QList<QRgb> colours;
+    for (int y = image.height() - 1; y >= 0 && colours.size() < 4; --y) {
+        const QRgb pixel = image.pixel(image.width() / 2, y);
+        if (colours.isEmpty() || colours.last() != pixel)
+            colours << pixel;
+    }
+    return colours;
+}
+
 } // namespace
 
 // Run with QT_SCALE_FACTOR=2, a screen at twice the density.
@@ -51,6 +76,21 @@ private Q_SLOTS:
         const QRect tabs = f.form().silnik->tabBar()->geometry();
         QVERIFY2(tabs.bottom() <= stack->geometry().top(),
                  qPrintable(QStringLiteral("tab row down to y = %1").arg(tabs.bottom())));
+    }
+
+    void pageFrameKeepsItsLines_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        for (const qreal ratio : {1.25, 1.5, 1.75, 2.0})
+            QTest::addRow("%g", ratio) << ratio;
+    }
+
+    // At any scale the page frame's bottom edge reads as at 1: shadow, dark
+    // line, light line, page; no light seam below the dark line.
+    void pageFrameKeepsItsLines()
+    {
+        QFETCH(qreal, ratio);
+        QCOMPARE(PageFrameBottomUp(ratio), PageFrameBottomUp(1.0));
     }
 
     // Every banner is drawn from its double-size picture, not blown up: the

@@ -7,11 +7,12 @@
 
 void PrepareApplication()
 {
-    // The layouts are in logical pixels and follow the desktop's scale; a
-    // fractional scale is rounded to a whole one, as our pictures and
-    // one-pixel lines come in whole multiples only.
+    // The layouts are in logical pixels and follow the desktop's scale as it
+    // is asked (1.25 stays 1.25): rounding 1.5 up to 2 pushed the window off a
+    // laptop's screen, and 1.25 down to 1 left it smaller than the rest of the
+    // desktop. Pictures are drawn from their double-size sources.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::Round);
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 }
 
 void ConfigureApplication(Application& app)

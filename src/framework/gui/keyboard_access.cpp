@@ -1,5 +1,7 @@
 #include "keyboard_access.h"
 
+#include "whole_pixels.h"
+
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QPainter>
@@ -65,6 +67,17 @@ QColor FocusFrameStyle::FrameColour(const QColor& face)
 void FocusFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                     QPainter* painter, const QWidget* widget) const
 {
+    if (element == PE_FrameTabWidget) {
+        const auto* frame = qstyleoption_cast<const QStyleOptionTabWidgetFrame*>(option);
+        if (frame) {
+            DrawInWholePixels(painter, option->rect, [&](QPainter* target, const QRect& rect) {
+                QStyleOptionTabWidgetFrame placed(*frame);
+                placed.rect = rect;
+                QProxyStyle::drawPrimitive(element, &placed, target, widget);
+            });
+            return;
+        }
+    }
     // Fusion's own focus mark is a faint tint; over an item or a check box the
     // solid frame takes its place.
     if (element == PE_FrameFocusRect && KeyboardFocused(option)) {

@@ -6,7 +6,8 @@
 // The program's style: Fusion, plus a solid focus frame in black or white,
 // whichever stands out more from the face under it (at least 3 : 1), drawn
 // only once the keyboard has moved the focus. Untouched by the keyboard,
-// every control looks exactly as Fusion draws it.
+// every control looks exactly as Fusion draws it; at a fractional scale the
+// notebook's page frame keeps to whole screen pixels (whole_pixels.h).
 class FocusFrameStyle final : public QProxyStyle
 {
     Q_OBJECT

@@ -29,6 +29,7 @@ TTabbedNotebook::TTabbedNotebook(QWidget* parent) : QTabWidget(parent)
     }
     tabBar()->setPalette(captions);
     tabBar()->setDrawBase(false);
+    tabBar()->installEventFilter(this);
     connect(this, &QTabWidget::currentChanged, this, &TTabbedNotebook::onCurrentChanged);
 }
 
@@ -83,6 +84,18 @@ bool TTabbedNotebook::event(QEvent* event)
         break;
     }
     return handled;
+}
+
+bool TTabbedNotebook::eventFilter(QObject* watched, QEvent* event)
+{
+    // Qt shows the keyboard's focus frame only once Tab has moved the focus;
+    // arrows that move it from tab to tab after a click show it too.
+    if (watched == tabBar() && event->type() == QEvent::KeyPress &&
+        !window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        window()->setAttribute(Qt::WA_KeyboardFocusChange);
+        tabBar()->update();
+    }
+    return QTabWidget::eventFilter(watched, event);
 }
 
 void TTabbedNotebook::onCurrentChanged(int index)

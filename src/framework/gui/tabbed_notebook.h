@@ -19,6 +19,7 @@ public:
 protected:
     void tabInserted(int index) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onCurrentChanged(int index);
