@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QMutex>
@@ -20,12 +21,43 @@ struct FakeMprisPlayer::State
     int sampleRate = 0;
     int channels = 0;
     QString url;
+    QStringList artists;
+    QString title;
     QStringList log;
+    QString connection; // to tell of changes on
+    bool tellsChanges = true;
 
     void Record(const QString& entry)
     {
         QMutexLocker lock(&mutex);
         log << entry;
+    }
+    // Called with the mutex held.
+    QVariantMap Metadata() const
+    {
+        QVariantMap metadata;
+        if (!url.isEmpty())
+            metadata.insert(QStringLiteral("xesam:url"), url);
+        if (!artists.isEmpty())
+            metadata.insert(QStringLiteral("xesam:artist"), artists);
+        if (!title.isEmpty())
+            metadata.insert(QStringLiteral("xesam:title"), title);
+        return metadata;
+    }
+    // Tells of a change of its status and Metadata, as they are now.
+    void TellChanges()
+    {
+        QMutexLocker lock(&mutex);
+        if (!tellsChanges)
+            return;
+        QDBusMessage changed = QDBusMessage::createSignal(
+            QStringLiteral("/org/mpris/MediaPlayer2"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+        changed << QStringLiteral("org.mpris.MediaPlayer2.Player")
+                << QVariantMap{{QStringLiteral("PlaybackStatus"), status},
+                               {QStringLiteral("Metadata"), Metadata()}}
+                << QStringList();
+        QDBusConnection(connection).send(changed);
     }
 };
 
@@ -83,9 +115,7 @@ public:
     {
         state_->Record(QStringLiteral("Get Metadata"));
         QMutexLocker lock(&state_->mutex);
-        if (state_->url.isEmpty())
-            return {};
-        return {{QStringLiteral("xesam:url"), state_->url}};
+        return state_->Metadata();
     }
     double volume() const
     {
@@ -106,18 +136,23 @@ public slots:
     void Stop() { Act(QStringLiteral("Stop"), QStringLiteral("Stopped"), false); }
     void OpenUri(const QString& uri)
     {
+        {
+            QMutexLocker lock(&state_->mutex);
+            state_->url = uri;
+        }
         Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false);
-        QMutexLocker lock(&state_->mutex);
-        state_->url = uri;
     }
 
 private:
     void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying)
     {
         state_->Record(entry);
-        QMutexLocker lock(&state_->mutex);
-        if (!onlyWhenPlaying || state_->status == QLatin1String("Playing"))
-            state_->status = newStatus;
+        {
+            QMutexLocker lock(&state_->mutex);
+            if (!onlyWhenPlaying || state_->status == QLatin1String("Playing"))
+                state_->status = newStatus;
+        }
+        state_->TellChanges();
     }
 
     std::shared_ptr<State> state_;
@@ -180,6 +215,8 @@ FakeMprisPlayer::FakeMprisPlayer(const QString& busAddress, const QString& name,
 {
     state_->desktopEntry = habits.desktopEntry;
     state_->uriSchemes = habits.uriSchemes;
+    state_->connection = connectionName_;
+    state_->tellsChanges = habits.tellsChanges;
     // Adaptors are children of the object they export; all of them move to
     // the player's thread, where their calls are then delivered.
     auto* mpris = new QObject(endpoint_.get());
@@ -249,8 +286,11 @@ void FakeMprisPlayer::Close()
 
 void FakeMprisPlayer::SetStatus(const QString& status)
 {
-    QMutexLocker lock(&state_->mutex);
-    state_->status = status;
+    {
+        QMutexLocker lock(&state_->mutex);
+        state_->status = status;
+    }
+    state_->TellChanges();
 }
 
 QString FakeMprisPlayer::Status() const
@@ -277,6 +317,16 @@ void FakeMprisPlayer::SetUrl(const QString& url)
 {
     QMutexLocker lock(&state_->mutex);
     state_->url = url;
+}
+
+void FakeMprisPlayer::SetTrack(const QStringList& artists, const QString& title)
+{
+    {
+        QMutexLocker lock(&state_->mutex);
+        state_->artists = artists;
+        state_->title = title;
+    }
+    state_->TellChanges();
 }
 
 QStringList FakeMprisPlayer::Log() const
