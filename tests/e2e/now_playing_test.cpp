@@ -10,10 +10,6 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-const QString kProgramTip = QStringLiteral("Wavedock - internet radio manager for Winamp (R)");
-} // namespace
-
 // What a station plays, from a scripted MPRIS player through the real player
 // layer to the real window's notification-area tip and "Now playing" box.
 class NowPlayingTest final : public QObject
@@ -33,6 +29,8 @@ private Q_SLOTS:
     void titleChangesReachTheTip()
     {
         QFETCH(bool, tellsChanges);
+        const QString programTip =
+            QStringLiteral("Wavedock - internet radio manager for Winamp (R)");
         QTemporaryDir dir;
         const FixedPaths paths =
             InstallLoopbackStation(dir.path(), QStringLiteral("http://127.0.0.1:9/radio"));
@@ -49,7 +47,7 @@ private Q_SLOTS:
         ShownWindow shown(paths, shell, layer);
         const auto tip = [&] {
             const auto* last = shown.notificationArea.Last(FakeNotificationArea::Modified);
-            return last ? last->tip : kProgramTip;
+            return last ? last->tip : programTip;
         };
         QVERIFY(RunLoopUntil(
             [&] { return !shown.ui.startup->isChecked() && shown.window.winamp().Found(); }));
@@ -58,53 +56,43 @@ private Q_SLOTS:
         shown.ListenToFirstStation();
         player.SetStatus(QStringLiteral("Playing"));
 
-        const QString note = QStringLiteral("\U0001F3B5");
-        const QString etc = QChar(0x2026);
+        const QString note = QStringLiteral("\U0001F3B5"), etc = QChar(0x2026);
+        // The box shows the track, the tip "Loopback FM: " and the track unless given.
         const struct
         {
             const char* what;
             QStringList artists;
-            QString title;
-            QString tip;
-            QString box; // the page's "Now playing"
+            QString title, box, tip;
         } cases[] = {
-            {"artist and title",
-             {"Tone Poets"},
-             "Sine of the Times",
-             "Loopback FM: Tone Poets - Sine of the Times",
-             "Tone Poets - Sine of the Times"},
-            {"the radio's own title",
-             {"Tone Poets"},
-             "Tone Poets - Square Deal",
-             "Loopback FM: Tone Poets - Square Deal",
-             "Tone Poets - Square Deal"},
-            {"breaks, tabs, markup and a direction override",
-             {"<b>Bold</b> & Co"},
+            {"artist and title", {"Poets"}, "Sine", "Poets - Sine", {}},
+            {"the radio's own title", {"Poets"}, "Poets - Square", "Poets - Square", {}},
+            {"breaks, markup, a direction override",
+             {"<b>B</b> & Co"},
              "Line\r\none\t\u202Eback",
-             "Loopback FM: <b>Bold</b> & Co - Line one back",
-             "<b>Bold</b> & Co - Line one back"},
+             "<b>B</b> & Co - Line one back",
+             {}},
             {"cut inside a surrogate pair",
              {},
              QString(48, 'x') + note + "tail",
-             "Loopback FM: " + QString(48, 'x') + etc,
-             QString(48, 'x') + note + "tail"},
+             QString(48, 'x') + note + "tail",
+             "Loopback FM: " + QString(48, 'x') + etc},
             {"a title as long as a book",
              {"Band"},
              QString(1'000'000, 'y'),
-             "Loopback FM: Band - " + QString(42, 'y') + etc,
-             "Band - " + QString(199, 'y') + etc},
-            {"no title", {}, "", "Loopback FM", ""},
+             "Band - " + QString(199, 'y') + etc,
+             "Loopback FM: Band - " + QString(42, 'y') + etc},
+            {"no title", {}, "", "", "Loopback FM"},
         };
         const int wait = tellsChanges ? 2000 : 8000;
         for (const auto& row : cases) {
             player.SetTrack(row.artists, row.title);
-            QTRY_COMPARE_WITH_TIMEOUT(tip(), row.tip, wait);
-            QVERIFY2(tip().size() <= 63, row.what);
-            QCOMPARE(shown.control.nowPlaying->text(), row.box);
+            const QString expected = row.tip.isNull() ? "Loopback FM: " + row.box : row.tip;
+            QTRY_COMPARE_WITH_TIMEOUT(tip(), expected, wait);
+            QVERIFY2(shown.control.nowPlaying->text() == row.box, row.what);
         }
 
         QTest::mouseClick(shown.control.SpeedButton3, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(tip(), kProgramTip, wait);
+        QTRY_COMPARE_WITH_TIMEOUT(tip(), programTip, wait);
         QCOMPARE(shown.control.nowPlaying->text(), QString());
     }
 };

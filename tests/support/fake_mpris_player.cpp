@@ -44,10 +44,11 @@ struct FakeMprisPlayer::State
             metadata.insert(QStringLiteral("xesam:title"), title);
         return metadata;
     }
-    // Tells of a change of its status and Metadata, as they are now.
-    void TellChanges()
+    // Changes its state, then tells of its status and Metadata as they are now.
+    template <typename Edit> void Change(const Edit& change)
     {
         QMutexLocker lock(&mutex);
+        change();
         if (!tellsChanges)
             return;
         QDBusMessage changed = QDBusMessage::createSignal(
@@ -136,23 +137,20 @@ public slots:
     void Stop() { Act(QStringLiteral("Stop"), QStringLiteral("Stopped"), false); }
     void OpenUri(const QString& uri)
     {
-        {
-            QMutexLocker lock(&state_->mutex);
-            state_->url = uri;
-        }
-        Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false);
+        Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false, uri);
     }
 
 private:
-    void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying)
+    void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying,
+             const QString& url = QString())
     {
         state_->Record(entry);
-        {
-            QMutexLocker lock(&state_->mutex);
+        state_->Change([&] {
+            if (!url.isEmpty())
+                state_->url = url;
             if (!onlyWhenPlaying || state_->status == QLatin1String("Playing"))
                 state_->status = newStatus;
-        }
-        state_->TellChanges();
+        });
     }
 
     std::shared_ptr<State> state_;
@@ -286,11 +284,7 @@ void FakeMprisPlayer::Close()
 
 void FakeMprisPlayer::SetStatus(const QString& status)
 {
-    {
-        QMutexLocker lock(&state_->mutex);
-        state_->status = status;
-    }
-    state_->TellChanges();
+    state_->Change([&] { state_->status = status; });
 }
 
 QString FakeMprisPlayer::Status() const
@@ -321,12 +315,10 @@ void FakeMprisPlayer::SetUrl(const QString& url)
 
 void FakeMprisPlayer::SetTrack(const QStringList& artists, const QString& title)
 {
-    {
-        QMutexLocker lock(&state_->mutex);
+    state_->Change([&] {
         state_->artists = artists;
         state_->title = title;
-    }
-    state_->TellChanges();
+    });
 }
 
 QStringList FakeMprisPlayer::Log() const

@@ -3,15 +3,12 @@
 #include "media_player.h"
 
 #include <QList>
-#include <functional>
-#include <optional>
 #include <tuple>
 
 // A media player for tests: Find answers the player it is given, and every
 // verb is recorded and answered with what is scripted for it (Stopped and
 // zero figures unless scripted, and always to handle 0, as the real layer).
-// The playing track is scripted too but not recorded: it is no message to
-// Winamp.
+// It never plays a track (the scripted MPRIS player does).
 class RecordingMediaPlayer final : public platform::MediaPlayer
 {
 public:
@@ -39,13 +36,6 @@ public:
     void SetPlayer(platform::PlayerHandle player) { player_ = player; }
     void SetFigures(platform::StreamFigures figures) { figures_ = figures; }
     void SetStatus(platform::PlayStatus status) { status_ = status; }
-    // Scripts the track, and tells the listener as a player would.
-    void SetTrack(std::optional<platform::Track> track)
-    {
-        track_ = std::move(track);
-        if (trackChanged_)
-            trackChanged_();
-    }
 
     platform::PlayerHandle Find() override;
     void Play(platform::PlayerHandle player) override { Record(player, Verb::Play); }
@@ -54,14 +44,8 @@ public:
     void SetVolume(platform::PlayerHandle player, double volume) override;
     platform::StreamFigures Figures(platform::PlayerHandle player) override;
     platform::PlayStatus Status(platform::PlayerHandle player) override;
-    std::optional<platform::Track> PlayingTrack(platform::PlayerHandle player) override
-    {
-        return player == 0 ? std::nullopt : track_;
-    }
-    void SetTrackChanged(std::function<void()> changed) override
-    {
-        trackChanged_ = std::move(changed);
-    }
+    std::optional<platform::Track> PlayingTrack(platform::PlayerHandle) override { return {}; }
+    void SetTrackChanged(std::function<void()>) override {}
 
     const QList<Call>& Calls() const { return calls_; }
     int Lookups() const { return lookups_; }
@@ -73,8 +57,6 @@ private:
     platform::PlayerHandle player_ = 0;
     platform::StreamFigures figures_;
     platform::PlayStatus status_ = platform::PlayStatus::Stopped;
-    std::optional<platform::Track> track_;
-    std::function<void()> trackChanged_;
     QList<Call> calls_;
     int lookups_ = 0;
 };
