@@ -6,6 +6,7 @@
 #include "control_page.h"
 #include "installed_radios_page.h"
 #include "message_boxes.h"
+#include "now_playing.h"
 #include "shell.h"
 #include "tabf_application_properties.h"
 #include "tabf_one_instance.h"
@@ -27,6 +28,7 @@ constexpr int kTimerMilliseconds = 3000;
 constexpr QPoint kStoredPosition(238, 136);
 // Light blue, RGB 132, 216, 240.
 constexpr StoredColour kHintColour = 15784068;
+const QString kTrayHint = QStringLiteral("Wavedock - internet radio manager for Winamp (R)");
 } // namespace
 
 Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
@@ -93,10 +95,18 @@ Ttunely::Ttunely(MainWindowServices services, QWidget* parent)
 
     // The tray icon's stored values; Visible last, as it adds the icon at once.
     tray = new TabfTrayIcon(this, m_services.notificationArea, QStringLiteral("tray"));
-    tray->SetHint(QStringLiteral("Wavedock - internet radio manager for Winamp (R)"));
+    tray->SetHint(kTrayHint);
     tray->SetIcon(QIcon(QStringLiteral(":/pictures/wavedock.png")));
     tray->SetMinimizeToTray(true);
     tray->SetVisible(true);
+
+    // While a station plays, the icon's tip says which and what it plays.
+    connect(m_control, &ControlPage::nowPlayingChanged, this,
+            [this](const QString& station, const QString& track) {
+                tray->SetHint(station.isEmpty()
+                                  ? kTrayHint
+                                  : now_playing::Hint(station, track, TabfTrayIcon::kHintLimit));
+            });
 
     // The guard is the last component of the layout; it does nothing until loaded.
     once = new TabfOneInstance(m_services.namedMutexes, m_services.topLevelWindows, this);

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 // The record's tip field holds this many characters; the hint setter keeps
@@ -201,7 +202,12 @@ void TabfTrayIcon::SetHint(const QString& hint)
 {
     if (hint == m_hint)
         return;
-    m_hint = hint.size() > kHintLimit ? hint.left(kHintLimit) : hint;
+    qsizetype kept = std::min<qsizetype>(hint.size(), kHintLimit);
+    // A character outside the basic plane takes two places: it is kept whole
+    // or not at all, never as half a pair the desktop would show as garbage.
+    if (kept < hint.size() && kept > 0 && hint.at(kept - 1).isHighSurrogate())
+        --kept;
+    m_hint = hint.left(kept);
     UpdateIcon();
 }
 

@@ -56,6 +56,8 @@ public:
     using TMouseMoveEvent = std::function<void(QObject*, TShiftState, int, int)>;
 
     static constexpr unsigned kCallbackMessage = 0x04D3;
+    // The longest hint, in UTF-16 units: a character outside the basic plane
+    // counts twice.
     static constexpr int kHintLimit = 63;
 
     // owner is the form the component sits on; name is its component name.

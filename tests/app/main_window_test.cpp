@@ -260,7 +260,8 @@ private Q_SLOTS:
                               "Button5",      "Button6",      "Button10",     "Button11",
                               "glosnosc",     "SpeedButton1", "SpeedButton2", "SpeedButton3",
                               "SpeedButton4", "aktnazwa",     "aktopis",      "Button8",
-                              "startup",      "Button4",      "Button7",      "Button13"}));
+                              "nowPlaying",   "startup",      "Button4",      "Button7",
+                              "Button13"}));
     }
 
     // The window's own hint settings reach every window: a hint waits 250 ms,

@@ -17,6 +17,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -154,6 +155,17 @@ private Q_SLOTS:
         QVERIFY(RunLoopUntil([this] { return Items().size() == 1; }));
         QCOMPARE(ItemTip(Items().at(0)),
                  QStringLiteral("Wavedock - internet radio manager for Winamp (R)"));
+    }
+
+    // A tip that looks like markup reaches the host as text: hosts may read
+    // an item's tip as markup, so its markup characters go as entities.
+    void markupInTheTipIsEscaped()
+    {
+        TabfTrayIcon& tray = window_->trayIcon();
+        const auto restore = qScopeGuard([&tray, before = tray.Hint()] { tray.SetHint(before); });
+        tray.SetHint(QStringLiteral("R&B <i>FM</i>: \"Hits\""));
+        QCOMPARE(ItemTip(Items().value(0)),
+                 QStringLiteral("R&amp;B &lt;i&gt;FM&lt;/i&gt;: &quot;Hits&quot;"));
     }
 
     // Minimising hides the window; a pair of activations brings it back restored.

@@ -61,8 +61,9 @@ private Q_SLOTS:
         form_.reset();
     }
 
-    // The tip is the hint cut to 63 characters, empty without ShowHint; the icon
-    // flag joins the flags word while the icon is shown; loading adds again.
+    // The tip is the hint cut to 63 characters (never inside a character),
+    // empty without ShowHint; the icon flag joins the flags word while the
+    // icon is shown; loading adds again.
     void recordFollowsProperties()
     {
         const auto* added = area_->Last(FakeNotificationArea::Added);
@@ -76,6 +77,10 @@ private Q_SLOTS:
         Tray().SetHint(QString(70, QLatin1Char('x')));
         QCOMPARE(Tray().Hint(), QString(63, QLatin1Char('x')));
         QCOMPARE(area_->Last(FakeNotificationArea::Modified)->tip, QString(63, QLatin1Char('x')));
+        // A character the 63rd place would cut in half goes whole.
+        const QString note = QStringLiteral("\U0001F3B5");
+        Tray().SetHint(QString(62, QLatin1Char('y')) + note);
+        QCOMPARE(Tray().Hint(), QString(62, QLatin1Char('y')));
         Tray().SetShowHint(false);
         QCOMPARE(area_->Last(FakeNotificationArea::Modified)->tip, QString());
 

@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QMutex>
@@ -20,12 +21,44 @@ struct FakeMprisPlayer::State
     int sampleRate = 0;
     int channels = 0;
     QString url;
+    QStringList artists;
+    QString title;
     QStringList log;
+    QString connection; // to tell of changes on
+    bool tellsChanges = true;
 
     void Record(const QString& entry)
     {
         QMutexLocker lock(&mutex);
         log << entry;
+    }
+    // Called with the mutex held.
+    QVariantMap Metadata() const
+    {
+        QVariantMap metadata;
+        if (!url.isEmpty())
+            metadata.insert(QStringLiteral("xesam:url"), url);
+        if (!artists.isEmpty())
+            metadata.insert(QStringLiteral("xesam:artist"), artists);
+        if (!title.isEmpty())
+            metadata.insert(QStringLiteral("xesam:title"), title);
+        return metadata;
+    }
+    // Changes its state, then tells of its status and Metadata as they are now.
+    template <typename Edit> void Change(const Edit& change)
+    {
+        QMutexLocker lock(&mutex);
+        change();
+        if (!tellsChanges)
+            return;
+        QDBusMessage changed = QDBusMessage::createSignal(
+            QStringLiteral("/org/mpris/MediaPlayer2"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+        changed << QStringLiteral("org.mpris.MediaPlayer2.Player")
+                << QVariantMap{{QStringLiteral("PlaybackStatus"), status},
+                               {QStringLiteral("Metadata"), Metadata()}}
+                << QStringList();
+        QDBusConnection(connection).send(changed);
     }
 };
 
@@ -83,9 +116,7 @@ public:
     {
         state_->Record(QStringLiteral("Get Metadata"));
         QMutexLocker lock(&state_->mutex);
-        if (state_->url.isEmpty())
-            return {};
-        return {{QStringLiteral("xesam:url"), state_->url}};
+        return state_->Metadata();
     }
     double volume() const
     {
@@ -106,18 +137,20 @@ public slots:
     void Stop() { Act(QStringLiteral("Stop"), QStringLiteral("Stopped"), false); }
     void OpenUri(const QString& uri)
     {
-        Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false);
-        QMutexLocker lock(&state_->mutex);
-        state_->url = uri;
+        Act(QStringLiteral("OpenUri ") + uri, QStringLiteral("Playing"), false, uri);
     }
 
 private:
-    void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying)
+    void Act(const QString& entry, const QString& newStatus, bool onlyWhenPlaying,
+             const QString& url = QString())
     {
         state_->Record(entry);
-        QMutexLocker lock(&state_->mutex);
-        if (!onlyWhenPlaying || state_->status == QLatin1String("Playing"))
-            state_->status = newStatus;
+        state_->Change([&] {
+            if (!url.isEmpty())
+                state_->url = url;
+            if (!onlyWhenPlaying || state_->status == QLatin1String("Playing"))
+                state_->status = newStatus;
+        });
     }
 
     std::shared_ptr<State> state_;
@@ -180,6 +213,8 @@ FakeMprisPlayer::FakeMprisPlayer(const QString& busAddress, const QString& name,
 {
     state_->desktopEntry = habits.desktopEntry;
     state_->uriSchemes = habits.uriSchemes;
+    state_->connection = connectionName_;
+    state_->tellsChanges = habits.tellsChanges;
     // Adaptors are children of the object they export; all of them move to
     // the player's thread, where their calls are then delivered.
     auto* mpris = new QObject(endpoint_.get());
@@ -249,8 +284,7 @@ void FakeMprisPlayer::Close()
 
 void FakeMprisPlayer::SetStatus(const QString& status)
 {
-    QMutexLocker lock(&state_->mutex);
-    state_->status = status;
+    state_->Change([&] { state_->status = status; });
 }
 
 QString FakeMprisPlayer::Status() const
@@ -277,6 +311,14 @@ void FakeMprisPlayer::SetUrl(const QString& url)
 {
     QMutexLocker lock(&state_->mutex);
     state_->url = url;
+}
+
+void FakeMprisPlayer::SetTrack(const QStringList& artists, const QString& title)
+{
+    state_->Change([&] {
+        state_->artists = artists;
+        state_->title = title;
+    });
 }
 
 QStringList FakeMprisPlayer::Log() const

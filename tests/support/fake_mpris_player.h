@@ -19,7 +19,9 @@ class QObject;
 // the test's thread still gets its answer; Hang() makes it stop answering
 // like a frozen player until Resume(). Its habits are those of real players:
 // it may take its name before its object answers, and it may take addresses
-// through OpenUri ("OpenUri <address>"), which it then plays.
+// through OpenUri ("OpenUri <address>"), which it then plays. Like most
+// players it tells of changes of its status and Metadata through
+// PropertiesChanged, unless its habits say it keeps quiet.
 class FakeMprisPlayer final
 {
 public:
@@ -32,6 +34,7 @@ public:
         // answered UnknownMethod "Object does not exist".
         std::chrono::milliseconds objectLate{0};
         QStringList uriSchemes; // its SupportedUriSchemes
+        bool tellsChanges = true;
     };
 
     FakeMprisPlayer(const QString& busAddress, const QString& name,
@@ -53,6 +56,8 @@ public:
     void SetFigures(int bitRate, int sampleRate, int channels);
     // The "xesam:url" of its Metadata; none when empty.
     void SetUrl(const QString& url);
+    // The "xesam:artist" (none when empty) and "xesam:title" of its Metadata.
+    void SetTrack(const QStringList& artists, const QString& title);
 
     QStringList Log() const;
     int Count(const QString& entry) const { return Log().count(entry); }

@@ -8,6 +8,7 @@
 // A media player for tests: Find answers the player it is given, and every
 // verb is recorded and answered with what is scripted for it (Stopped and
 // zero figures unless scripted, and always to handle 0, as the real layer).
+// It never plays a track (the scripted MPRIS player does).
 class RecordingMediaPlayer final : public platform::MediaPlayer
 {
 public:
@@ -43,6 +44,8 @@ public:
     void SetVolume(platform::PlayerHandle player, double volume) override;
     platform::StreamFigures Figures(platform::PlayerHandle player) override;
     platform::PlayStatus Status(platform::PlayerHandle player) override;
+    std::optional<platform::Track> PlayingTrack(platform::PlayerHandle) override { return {}; }
+    void SetTrackChanged(std::function<void()>) override {}
 
     const QList<Call>& Calls() const { return calls_; }
     int Lookups() const { return lookups_; }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "stream_figures.h"
+#include "track.h"
 
 #include <QtGlobal>
+#include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -38,6 +41,19 @@ public:
     // What the current stream is: bit/s, Hz and channels, each 0 when unknown.
     virtual StreamFigures Figures(PlayerHandle player) = 0;
     virtual PlayStatus Status(PlayerHandle player) = 0;
+
+    // While the player plays: what it says it plays, each part one line of
+    // printable text of at most MaxTrackTextLength characters, empty when it
+    // says nothing. Nothing while it is stopped or paused. This is asked as
+    // often as a window likes: an implementation answers from what the
+    // player told it where it can.
+    virtual std::optional<Track> PlayingTrack(PlayerHandle player) = 0;
+    // `changed` is called, on the caller's thread and at most a few times a
+    // second, soon after a player reports that what it plays, or whether it
+    // plays, has changed, and when a player comes or goes. Players that do
+    // not report changes are heard of only when asked, so a caller asks
+    // again now and then too. An empty function stops the calls.
+    virtual void SetTrackChanged(std::function<void()> changed) = 0;
 };
 
 } // namespace platform

@@ -16,6 +16,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace platform {
@@ -29,6 +30,8 @@ const QString infoKey = QStringLiteral("Info");
 const QString metadataKey = QStringLiteral("Metadata");
 // The one handle: "the .pls player", whichever process that is now.
 constexpr PlayerHandle thePlaylistPlayer = 1;
+// The shortest time between two calls saying the track may have changed.
+constexpr std::chrono::milliseconds trackNoticeGap{250};
 
 // The player is there but does not offer the interface.
 bool IsMissing(const QDBusMessage& reply)
@@ -62,6 +65,13 @@ MprisMediaPlayer::MprisMediaPlayer(const QDBusConnection& bus, const PlayerCallT
                                       : ApplicationLookup(PlaylistApplication)),
       m_replies(std::make_unique<ReplyWait>()), m_probe(std::make_unique<StreamProbe>())
 {
+    m_trackNotice.setSingleShot(true);
+    connect(&m_trackNotice, &QTimer::timeout, this, [this] {
+        m_trackNoticedAt.start();
+        // Kept for the call: the caller may change it from inside.
+        if (const std::function<void()> changed = m_trackChanged)
+            changed();
+    });
     // Watch first, then list once, so that no player slips between the two.
     m_watcher = std::make_unique<QDBusServiceWatcher>(mprisNamespace + QLatin1Char('*'), m_bus,
                                                       QDBusServiceWatcher::WatchForOwnerChange);
@@ -130,7 +140,38 @@ void MprisMediaPlayer::OnOwnerChanged(const QString& name, const QString&, const
     // A player that quits takes its calls and kept answers with it.
     m_players.erase(name);
     if (!newOwner.isEmpty())
-        m_players[name] = std::make_unique<MprisPeer>(m_bus, name, newOwner, m_timing, *m_replies);
+        AddPlayer(name, newOwner);
+    NoticeTrackChange();
+}
+
+void MprisMediaPlayer::AddPlayer(const QString& name, const QString& owner)
+{
+    auto peer = std::make_unique<MprisPeer>(m_bus, name, owner, m_timing, *m_replies);
+    // What other applications' players play is none of the caller's business.
+    connect(peer.get(), &MprisPeer::TrackChanged, this, [this, peer = peer.get()] {
+        if (IsPlayerOfApplication(peer->BusName(), peer->DesktopEntry(), Application()))
+            NoticeTrackChange();
+    });
+    m_players[name] = std::move(peer);
+}
+
+void MprisMediaPlayer::SetTrackChanged(std::function<void()> changed)
+{
+    m_trackChanged = std::move(changed);
+    if (!m_trackChanged)
+        m_trackNotice.stop();
+}
+
+// A player tells its status and its track in turn, and one that tells
+// without pause would keep the caller busy: the changes of a quarter second
+// make one call.
+void MprisMediaPlayer::NoticeTrackChange()
+{
+    if (!m_trackChanged || m_trackNotice.isActive())
+        return;
+    const qint64 gap = trackNoticeGap.count();
+    const qint64 since = m_trackNoticedAt.isValid() ? m_trackNoticedAt.elapsed() : gap;
+    m_trackNotice.start(int(std::clamp<qint64>(gap - since, 0, gap)));
 }
 
 // Which running player is the desktop's ".pls" player, in this order:
@@ -250,6 +291,12 @@ StreamFigures MprisMediaPlayer::Figures(PlayerHandle handle)
     if (info.type() != QDBusMessage::ReplyMessage || figures.size() != 3)
         return {};
     return Bounded(StreamFigures{figures[0].toInt(), figures[1].toInt(), figures[2].toInt()});
+}
+
+std::optional<Track> MprisMediaPlayer::PlayingTrack(PlayerHandle handle)
+{
+    MprisPeer* peer = CurrentPlayer(handle);
+    return peer == nullptr ? std::nullopt : peer->PlayingTrack();
 }
 
 // Players without a figure interface: the figures of the stream they play,

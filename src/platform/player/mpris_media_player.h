@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,6 +39,9 @@ class StreamProbe;
 // A running player that says it opens http(s) addresses (SupportedUriSchemes)
 // is handed the next station through its own OpenUri, so that one process
 // plays it and stays the one driven (see OpenInRunningPlayer).
+//
+// What the player plays is followed through its PropertiesChanged signal
+// (see MprisPeer); nothing of it is read from the stream.
 class MprisMediaPlayer final : public QObject, public MediaPlayer, public PlaylistPlayer
 {
     Q_OBJECT
@@ -59,6 +63,8 @@ public:
     void SetVolume(PlayerHandle player, double volume) override;
     StreamFigures Figures(PlayerHandle player) override;
     PlayStatus Status(PlayerHandle player) override;
+    std::optional<Track> PlayingTrack(PlayerHandle player) override;
+    void SetTrackChanged(std::function<void()> changed) override;
 
     bool OpenInRunningPlayer(const QUrl& address) override;
 
@@ -77,6 +83,8 @@ private:
     MprisPeer* ChoosePlayer();
     bool PlaysHandedOverStation(MprisPeer& peer);
     StreamFigures FiguresFromStream(MprisPeer& peer);
+    void AddPlayer(const QString& name, const QString& owner);
+    void NoticeTrackChange();
 
     QDBusConnection m_bus;
     PlayerCallTiming m_timing;
@@ -90,6 +98,9 @@ private:
     std::map<QString, std::unique_ptr<MprisPeer>> m_players;
     const LastOpenedPlaylist* m_playlist = nullptr;
     std::unique_ptr<StreamProbe> m_probe;
+    std::function<void()> m_trackChanged;
+    QTimer m_trackNotice;
+    QElapsedTimer m_trackNoticedAt;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "mpris_audacious_proxy.h"
 #include "mpris_player_proxy.h"
+#include "track_metadata.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -28,6 +29,17 @@ constexpr int identityTimeoutMs = 5000;
 constexpr std::array<std::chrono::milliseconds, 3> identityRetries{50ms, 200ms, 1000ms};
 constexpr qint64 identityGapMs = 1000;
 
+std::optional<PlayStatus> StatusNamed(const QString& name)
+{
+    if (name == QLatin1String("Playing"))
+        return PlayStatus::Playing;
+    if (name == QLatin1String("Paused"))
+        return PlayStatus::Paused;
+    if (name == QLatin1String("Stopped"))
+        return PlayStatus::Stopped;
+    return std::nullopt;
+}
+
 // Qt answers UnknownProperty, GDBus InvalidArgs ("No such property").
 bool HasNoSuchProperty(const QDBusError& error)
 {
@@ -47,6 +59,9 @@ MprisPeer::MprisPeer(const QDBusConnection& bus, const QString& busName, const Q
     m_player->setTimeout(m_calls->CallTimeoutMs());
     m_audacious = std::make_unique<OrgAthemeAudaciousInterface>(uniqueName, audaciousPath, m_bus);
     m_audacious->setTimeout(m_calls->CallTimeoutMs());
+    // Only this owner's signals: a player that quits and comes back is a new peer.
+    m_bus.connect(m_uniqueName, mprisPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+                  this, SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)));
     AskDesktopEntry();
 }
 
@@ -106,11 +121,47 @@ PlayStatus MprisPeer::Status(bool reuseRecent)
 {
     const QString status =
         Property(m_player->interface(), QStringLiteral("PlaybackStatus"), reuseRecent).toString();
-    if (status == QLatin1String("Playing"))
-        return PlayStatus::Playing;
-    if (status == QLatin1String("Paused"))
-        return PlayStatus::Paused;
-    return PlayStatus::Stopped;
+    return StatusNamed(status).value_or(PlayStatus::Stopped);
+}
+
+std::optional<Track> MprisPeer::PlayingTrack()
+{
+    const PlayStatus status = m_toldStatus ? *m_toldStatus : Status(true);
+    if (status != PlayStatus::Playing)
+        return std::nullopt;
+    return TrackFrom(m_toldMetadata
+                         ? *m_toldMetadata
+                         : Property(m_player->interface(), QStringLiteral("Metadata"), true));
+}
+
+void MprisPeer::OnPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                                    const QStringList& invalidated)
+{
+    if (interface != m_player->interface())
+        return;
+    const QString statusKey = QStringLiteral("PlaybackStatus");
+    const QString metadataKey = QStringLiteral("Metadata");
+    bool told = false;
+    if (changed.contains(statusKey)) {
+        // A status it has no word for is read again, as if untold.
+        m_toldStatus = StatusNamed(changed.value(statusKey).toString());
+        told = true;
+    }
+    if (changed.contains(metadataKey)) {
+        // Kept as it came: it is read only if this player is the one asked about.
+        m_toldMetadata = changed.value(metadataKey);
+        told = true;
+    }
+    if (invalidated.contains(statusKey)) {
+        m_toldStatus.reset();
+        told = true;
+    }
+    if (invalidated.contains(metadataKey)) {
+        m_toldMetadata.reset();
+        told = true;
+    }
+    if (told)
+        Q_EMIT TrackChanged();
 }
 
 QDBusPendingCall MprisPeer::PropertyCall(const QString& method, const QString& interface,

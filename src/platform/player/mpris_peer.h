@@ -10,7 +10,9 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <QVariantMap>
 #include <memory>
+#include <optional>
 
 class OrgAthemeAudaciousInterface;
 class OrgMprisMediaPlayer2PlayerInterface;
@@ -28,6 +30,11 @@ class ReplyWait;
 // but "no such property" is asked again 50, 200 and 1,000 ms after the name
 // appeared, and after that on lookups while still unknown, at most once a
 // second.
+//
+// What it plays and whether it plays are followed through its
+// PropertiesChanged signal: once it has told a property that way, what it
+// told is believed until it withdraws it (invalidates it). Until then, and
+// for players that never tell, the property is read when asked.
 class MprisPeer final : public QObject
 {
     Q_OBJECT
@@ -56,9 +63,20 @@ public:
     QDBusPendingCall PropertyCall(const QString& method, const QString& interface,
                                   const QVariantList& arguments);
 
+    // While it plays, the track it says it plays (see MediaPlayer::PlayingTrack).
+    std::optional<Track> PlayingTrack();
+
     // Not Audacious: its figures come from the stream, without asking.
     bool LacksFigures() const { return m_lacksFigures; }
     void SetLacksFigures() { m_lacksFigures = true; }
+
+Q_SIGNALS:
+    // It told that what it plays, or whether it plays, has changed.
+    void TrackChanged();
+
+private Q_SLOTS:
+    void OnPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated);
 
 private:
     enum class Identity
@@ -83,6 +101,9 @@ private:
     std::unique_ptr<OrgMprisMediaPlayer2PlayerInterface> m_player;
     std::unique_ptr<OrgAthemeAudaciousInterface> m_audacious;
     bool m_lacksFigures = false;
+    // As last told through PropertiesChanged; empty while untold.
+    std::optional<PlayStatus> m_toldStatus;
+    std::optional<QVariant> m_toldMetadata;
 };
 
 } // namespace platform

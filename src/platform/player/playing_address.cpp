@@ -1,6 +1,7 @@
 #include "playing_address.h"
 
-#include <QDBusArgument>
+#include "track_metadata.h"
+
 #include <QVariantMap>
 
 namespace platform {
@@ -31,10 +32,7 @@ QUrl UnderAnotherScheme(const QUrl& playing, const QList<QUrl>& handedOver)
 
 QUrl PlayingAddress(const QVariant& metadata)
 {
-    const QVariantMap map = metadata.canConvert<QDBusArgument>()
-                                ? qdbus_cast<QVariantMap>(metadata.value<QDBusArgument>())
-                                : metadata.toMap();
-    return QUrl(map.value(QStringLiteral("xesam:url")).toString());
+    return QUrl(MetadataMap(metadata).value(QStringLiteral("xesam:url")).toString());
 }
 
 bool IsHandedOverAddress(const QUrl& playing, const QList<QUrl>& handedOver)

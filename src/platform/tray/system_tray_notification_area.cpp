@@ -1,15 +1,34 @@
 #include "system_tray_notification_area.h"
 
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QStyleHints>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace platform {
 
 namespace {
 const QString kHostService = QStringLiteral("org.kde.StatusNotifierWatcher");
+// The watcher answers at once when it runs; a hung one delays the first
+// icon by this much at most.
+constexpr int kHostQuestionTimeoutMs = 1000;
+
+// Qt's own test for whether its tray icons go on the bus, asked as it asks it.
+bool HostRegistered(const QDBusConnection& bus)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        kHostService, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << kHostService << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kHostQuestionTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
 
 QSystemTrayIcon::MessageIcon BalloonIcon(int infoType)
 {
@@ -41,7 +60,7 @@ struct SystemTrayNotificationArea::Entry
 };
 
 SystemTrayNotificationArea::SystemTrayNotificationArea(const QDBusConnection& bus, QObject* parent)
-    : NotificationArea(parent),
+    : NotificationArea(parent), m_bus(bus),
       m_hostWatcher(new QDBusServiceWatcher(kHostService, bus,
                                             QDBusServiceWatcher::WatchForRegistration, this))
 {
@@ -65,6 +84,9 @@ bool SystemTrayNotificationArea::Add(const NotifyIconRecord& record)
     const Key key(record.owner, record.id);
     if (m_icons.count(key))
         return false;
+    // Qt decides once per process, as its first tray icon is made.
+    if (!m_iconsAreItems)
+        m_iconsAreItems = HostRegistered(m_bus);
     auto entry = std::make_unique<Entry>();
     entry->icon.reset(new QSystemTrayIcon);
     entry->balloonTimer.reset(new QTimer);
@@ -119,7 +141,7 @@ void SystemTrayNotificationArea::Apply(Entry& entry, const NotifyIconRecord& rec
     if (record.flags & NifIcon)
         icon.setIcon(record.icon);
     if (record.flags & NifTip)
-        icon.setToolTip(record.tip);
+        icon.setToolTip(TipAsShown(record.tip));
     // A tray icon without an image cannot be shown; it shows once it has one.
     if (!icon.isVisible() && !icon.icon().isNull())
         icon.show();
@@ -129,6 +151,19 @@ void SystemTrayNotificationArea::Apply(Entry& entry, const NotifyIconRecord& rec
         Deliver(Key(record.owner, record.id), NotifyCode::BalloonShow);
         entry.balloonTimer->start(qMax(0, record.infoTimeoutMs));
     }
+}
+
+// A tip carries a station's and a stream's words, which may look like markup
+// ("<b>", "&"): they must show as written. Hosts may read an item's tip as
+// markup, though the protocol calls it plain text, so its markup characters
+// go as entities. Qt's own XEmbed tooltip guesses rich text from the text
+// itself, so there the tip goes as rich text that shows it as written.
+QString SystemTrayNotificationArea::TipAsShown(const QString& tip) const
+{
+    if (tip.isEmpty())
+        return tip;
+    return m_iconsAreItems.value_or(true) ? tip.toHtmlEscaped()
+                                          : Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal);
 }
 
 void SystemTrayNotificationArea::Activated(const Key& key, int reason)

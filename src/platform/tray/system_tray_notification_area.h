@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class QDBusServiceWatcher;
@@ -17,7 +18,8 @@ namespace platform {
 // The notification area on Linux through Qt's system tray: a StatusNotifierItem
 // over D-Bus where a host is registered, an XEmbed tray icon otherwise.
 // StatusNotifierItem hosts only ever "activate" an item; two activations
-// within the desktop's double-click interval count as a double-click.
+// within the desktop's double-click interval count as a double-click. A tip
+// is shown as written, whatever characters it holds (see TipAsShown).
 class SystemTrayNotificationArea final : public NotificationArea
 {
     Q_OBJECT
@@ -38,11 +40,16 @@ private:
     struct Entry;
 
     void Apply(Entry& entry, const NotifyIconRecord& record);
+    QString TipAsShown(const QString& tip) const;
     void Activated(const Key& key, int reason);
     void Deliver(const Key& key, unsigned code);
 
     std::map<Key, std::unique_ptr<Entry>> m_icons;
+    QDBusConnection m_bus;
     QDBusServiceWatcher* m_hostWatcher;
+    // Whether Qt made this process's tray icons StatusNotifierItems; known
+    // from the first icon on.
+    std::optional<bool> m_iconsAreItems;
 };
 
 } // namespace platform

@@ -68,3 +68,13 @@ void WinampLink::Stop()
 {
     m_player.Stop(m_handle);
 }
+
+std::optional<platform::Track> WinampLink::PlayingTrack()
+{
+    return m_player.PlayingTrack(m_handle);
+}
+
+void WinampLink::SetTrackChanged(std::function<void()> changed)
+{
+    m_player.SetTrackChanged(std::move(changed));
+}

@@ -3,6 +3,8 @@
 #include "media_player.h"
 
 #include <QtGlobal>
+#include <functional>
+#include <optional>
 
 // The program's line to Winamp: the Winamp handle, the Winamp-found flag, the
 // discovery of Winamp and the eight messages sent to it, each carried out by
@@ -43,6 +45,12 @@ public:
     qint32 ChannelCount(); // 1 mono, 2 stereo
     void Pause();
     void Stop();
+
+    // Not one of Winamp's messages: what the player plays, while it plays
+    // (see MediaPlayer::PlayingTrack), and a call soon after that may have
+    // changed (an empty function for none).
+    std::optional<platform::Track> PlayingTrack();
+    void SetTrackChanged(std::function<void()> changed);
 
 private:
     platform::MediaPlayer& m_player;

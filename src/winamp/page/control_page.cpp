@@ -2,11 +2,13 @@
 
 #include "catalogue_store.h"
 #include "message_boxes.h"
+#include "now_playing.h"
 #include "readings.h"
 #include "shell.h"
 #include "ui_control_page.h"
 #include "winamp_link.h"
 
+#include <QPointer>
 #include <algorithm>
 
 namespace {
@@ -54,6 +56,12 @@ ControlPage::ControlPage(ControlPageContext context, QWidget* parent)
     // even when it leaves the position as it was (a key pressed at the end).
     connect(ui->glosnosc, &QSlider::actionTriggered, this, &ControlPage::glosnoscChange);
     connect(ui->Button8, &QPushButton::clicked, this, &ControlPage::Button8Click);
+    // The link may outlive this page, or the page the link: the call checks
+    // that the page is still there.
+    m_context.winamp.SetTrackChanged([page = QPointer<ControlPage>(this)] {
+        if (page)
+            page->RefreshTrack();
+    });
 }
 
 ControlPage::~ControlPage() = default;
@@ -61,28 +69,32 @@ ControlPage::~ControlPage() = default;
 QList<QWidget*> ControlPage::TabStops() const
 {
     // The transport buttons follow the volume bar, for keyboard users.
-    return {ui->glosnosc,     ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3,
-            ui->SpeedButton4, ui->aktnazwa,     ui->aktopis,      ui->Button8};
+    return {ui->glosnosc, ui->SpeedButton1, ui->SpeedButton2, ui->SpeedButton3, ui->SpeedButton4,
+            ui->aktnazwa, ui->aktopis,      ui->Button8,      ui->nowPlaying};
 }
 
 void ControlPage::SpeedButton1Click()
 {
     m_context.winamp.StartPlaying();
+    RefreshTrack();
 }
 
 void ControlPage::SpeedButton2Click()
 {
     m_context.winamp.Pause();
+    RefreshTrack();
 }
 
 void ControlPage::SpeedButton3Click()
 {
     m_context.winamp.Stop();
+    RefreshTrack();
 }
 
 void ControlPage::SpeedButton4Click()
 {
     m_context.winamp.Stop();
+    RefreshTrack();
     m_context.selectPage(kInstalledRadiosCaption);
 }
 
@@ -95,6 +107,7 @@ void ControlPage::glosnoscChange()
 void ControlPage::Button8Click()
 {
     m_context.winamp.Stop();
+    RefreshTrack();
     m_context.selectPage(m_context.browserPageCaption);
     Q_EMIT browserRefreshRequested();
 }
@@ -103,6 +116,8 @@ void ControlPage::Timer1Timer()
 {
     m_context.winamp.LookUpWhileNotFound();
     RefreshReadings();
+    // For players that do not tell of changes.
+    RefreshTrack();
 }
 
 void ControlPage::Listen(int slot)
@@ -126,6 +141,28 @@ void ControlPage::ShowStation(const QString& name, const QString& description)
 {
     ui->aktnazwa->setText(name);
     ui->aktopis->setText(description);
+    RefreshTrack();
+}
+
+void ControlPage::RefreshTrack()
+{
+    // Only a station this page shows counts: before one is listened to, the
+    // player may well play something of the user's own.
+    const QString station = ui->aktnazwa->text();
+    const std::optional<platform::Track> track =
+        station.isEmpty() ? std::nullopt : m_context.winamp.PlayingTrack();
+    const QString words = track ? now_playing::TrackWords(*track) : QString();
+    if (ui->nowPlaying->text() != words) {
+        ui->nowPlaying->setText(words);
+        // A long title is read from its beginning.
+        ui->nowPlaying->setCursorPosition(0);
+    }
+    const QString playing = track ? station : QString();
+    if (playing == m_playingStation && words == m_playingTrack)
+        return;
+    m_playingStation = playing;
+    m_playingTrack = words;
+    Q_EMIT nowPlayingChanged(m_playingStation, m_playingTrack);
 }
 
 void ControlPage::RefreshReadings()

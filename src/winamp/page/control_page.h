@@ -51,10 +51,17 @@ public:
     void Listen(int slot);
     // Shows a station's name and description in the page's two boxes.
     void ShowStation(const QString& name, const QString& description);
+    // Asks the player what it plays and shows it; runs on each tick, after
+    // each command and whenever the player tells of a change.
+    void RefreshTrack();
 
 Q_SIGNALS:
     // "Download another radio" wants the browser page's current page reloaded.
     void browserRefreshRequested();
+    // What the page's station plays changed: `station` is its name while the
+    // player plays it, empty otherwise; `track` is the track in words (see
+    // now_playing::TrackWords), empty while the player names none.
+    void nowPlayingChanged(const QString& station, const QString& track);
 
 private:
     // Asks the player for bit rate, sample rate and channels, in that order,
@@ -68,4 +75,7 @@ private:
     int m_brateRight = 0;
     int m_srateRight = 0;
     int m_channelsRight = 0;
+    // As last announced by nowPlayingChanged.
+    QString m_playingStation;
+    QString m_playingTrack;
 };
