@@ -1,26 +1,13 @@
 #include "splash_face.h"
 
+#include "key_colour.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr QRgb kSeeThrough = qRgb(255, 255, 255);
-
-// The picture with its see-through pixels clear, premultiplied, so that
-// smooth scaling mixes the face only with nothing, never with the white.
-QImage Keyed(const QImage& picture)
-{
-    QImage keyed = picture.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < keyed.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
-        for (int x = 0; x < keyed.width(); ++x) {
-            if ((row[x] | 0xff000000u) == kSeeThrough)
-                row[x] = 0;
-        }
-    }
-    return keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
 
 // Each pixel opaque where it is more than half picture, in the picture's own
 // colour (the premultiplied colour divided by its coverage), or clear.
@@ -90,7 +77,7 @@ SplashFace MakeSplashFace(const QImage& picture, const QImage& doubleSize, const
 {
     // The sharper source for any density above the picture's own.
     const bool fromDouble = ratio > 1.0 && !doubleSize.isNull();
-    const QImage source = Keyed(fromDouble ? doubleSize : picture);
+    const QImage source = WithKeyColourClear(fromDouble ? doubleSize : picture, kSeeThrough);
     const QSize shown = (QSizeF(picture.size()) * ratio).toSize();
     QImage face = source.size() == shown
                       ? source

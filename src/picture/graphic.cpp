@@ -1,27 +1,10 @@
 #include "graphic.h"
 
 #include "error.h"
+#include "key_colour.h"
 
 #include <QPainter>
 #include <cmath>
-
-namespace {
-
-// The image with every pixel of the key colour see-through.
-QImage Keyed(const QImage& image, QRgb key)
-{
-    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < keyed.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
-        for (int x = 0; x < keyed.width(); ++x) {
-            if ((row[x] | 0xff000000u) == key)
-                row[x] = 0;
-        }
-    }
-    return keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-} // namespace
 
 TGraphic::~TGraphic() = default;
 
@@ -97,7 +80,7 @@ const QImage& TGraphic::drawable() const
     if (!m_transparent || m_image.isNull())
         return m_image;
     if (m_keyed.isNull())
-        m_keyed = Keyed(m_image, m_image.pixel(0, m_image.height() - 1) | 0xff000000u);
+        m_keyed = WithKeyColourClear(m_image, m_image.pixel(0, m_image.height() - 1) | 0xff000000u);
     return m_keyed;
 }
 
@@ -108,7 +91,7 @@ const QImage& TGraphic::drawableDoubleSize() const
     // The key is the one the normal-size picture has.
     if (m_keyedDoubleSize.isNull())
         m_keyedDoubleSize =
-            Keyed(m_doubleSize, m_image.pixel(0, m_image.height() - 1) | 0xff000000u);
+            WithKeyColourClear(m_doubleSize, m_image.pixel(0, m_image.height() - 1) | 0xff000000u);
     return m_keyedDoubleSize;
 }
 
